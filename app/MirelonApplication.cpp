@@ -1,0 +1,25 @@
+#include "app/MirelonApplication.h"
+
+#include "platform/Errors.h"
+
+#include <QMessageBox>
+
+MirelonApplication::MirelonApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+
+bool MirelonApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const MirelonError &error) {
+        ShowUnhandledError(error.message());
+    } catch (const std::exception &error) {
+        ShowUnhandledError(QString::fromLocal8Bit(error.what()));
+    }
+    return false;
+}
+
+void MirelonApplication::ShowUnhandledError(const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, applicationDisplayName(), text, QMessageBox::Ok);
+    box.exec();
+}

@@ -1,0 +1,62 @@
+// Image list handlers of the main window: adding, ordering, removing and opening entries.
+#include "app/TAppForm.h"
+
+#include <QToolButton>
+
+void TAppForm::Clear1Click()
+{
+}
+
+void TAppForm::AddFile1Click()
+{
+    ToolButton1->click();
+}
+
+void TAppForm::AddFolder1Click()
+{
+    ToolButton2->click();
+}
+
+void TAppForm::ToolButton1Click()
+{
+}
+
+void TAppForm::ToolButton2Click()
+{
+}
+
+void TAppForm::ButtonUpClick()
+{
+}
+
+void TAppForm::ButtonDownClick()
+{
+}
+
+void TAppForm::ButtonTopClick()
+{
+}
+
+void TAppForm::ButtonBottomClick()
+{
+}
+
+void TAppForm::Delete1Click()
+{
+}
+
+void TAppForm::DeleteAll1Click()
+{
+}
+
+void TAppForm::Open1Click()
+{
+}
+
+void TAppForm::OpenFolderLocation1Click()
+{
+}
+
+void TAppForm::Properties1Click()
+{
+}

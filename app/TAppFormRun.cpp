@@ -1,0 +1,6 @@
+// The face processing run of the main window ("Convert").
+#include "app/TAppForm.h"
+
+void TAppForm::Button1Click()
+{
+}

@@ -1,0 +1,21 @@
+# mirelon_add_test(NAME <name> SOURCES <files...> LIBS <targets...>)
+# Builds a Qt Test executable and registers it with CTest; widget tests run offscreen.
+function(mirelon_add_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
+  target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(${T_NAME} PRIVATE
+    MIRELON_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    MIRELON_BINARY_DIR="${CMAKE_BINARY_DIR}"
+    MIRELON_SHARED_DIR="${PROJECT_SOURCE_DIR}/../shared")
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 600)
+endfunction()
+
+# mirelon_library(<name> <sources...>): a subsystem library with the project root on its include path.
+function(mirelon_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(${name} PUBLIC MIRELON_SERVICE_HOST_DEFAULT="${MIRELON_SERVICE_HOST}")
+endfunction()

