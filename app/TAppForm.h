@@ -75,6 +75,20 @@ public:
     void FormCreate();
     static QString HelpAddress(const QString &productName);
 
+    // Image list operations (TAppFormImageList.cpp).
+    void Ekle(const QString &isim);
+    void AddFolderFiles(const QString &foldername);
+    void AddAllFilesInDir(const QString &dirName);
+    void ResimSayisiDegisti();
+    void WMDropFiles(const QStringList &paths);
+
+    // Script generators, one per action (TAppFormRun.cpp).
+    void ExportFacePositions(const QString &PhpDir);
+    void MarkFacesInImage(const QString &PhpDir);
+    void BlurFacesInImage(const QString &PhpDir);
+    void SaveFacesAsSeparateImages(const QString &PhpDir);
+    QString FindFilenameThatDoesNotExist(const QString &filename) const;
+
 public slots:
     // Application shell (TAppForm.cpp).
     void Exit1Click();
@@ -119,7 +133,14 @@ public slots:
 protected:
     void showEvent(QShowEvent *event) override;
 
+    // Files and folders dropped from a file manager (TAppFormImageList.cpp).
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
+    // Update check (TAppFormUpdate.cpp): set once the checker thread has been created.
+    bool TimerCheckerStarted = false;
+
     void FormShow();
     void buildMenus();
     void buildToolBar();

@@ -60,3 +60,33 @@ void TAppForm::OpenFolderLocation1Click()
 void TAppForm::Properties1Click()
 {
 }
+
+void TAppForm::Ekle(const QString &)
+{
+}
+
+void TAppForm::AddFolderFiles(const QString &)
+{
+}
+
+void TAppForm::AddAllFilesInDir(const QString &)
+{
+}
+
+void TAppForm::ResimSayisiDegisti()
+{
+}
+
+void TAppForm::WMDropFiles(const QStringList &)
+{
+}
+
+void TAppForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    QMainWindow::dragEnterEvent(event);
+}
+
+void TAppForm::dropEvent(QDropEvent *event)
+{
+    QMainWindow::dropEvent(event);
+}

@@ -4,3 +4,24 @@
 void TAppForm::Button1Click()
 {
 }
+
+void TAppForm::ExportFacePositions(const QString &)
+{
+}
+
+void TAppForm::MarkFacesInImage(const QString &)
+{
+}
+
+void TAppForm::BlurFacesInImage(const QString &)
+{
+}
+
+void TAppForm::SaveFacesAsSeparateImages(const QString &)
+{
+}
+
+QString TAppForm::FindFilenameThatDoesNotExist(const QString &filename) const
+{
+    return filename;
+}
