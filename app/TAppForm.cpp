@@ -102,7 +102,7 @@ void TAppForm::buildToolBar()
     ToolBar1->setFloatable(false);
     ToolBar1->setIconSize(QSize(64, 64));
     ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    ToolBar1->setFixedHeight(84);
+    ToolBar1->setStyleSheet(QStringLiteral("QToolBar { padding: 0px; spacing: 0px; border: none; }"));
     ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
     addToolBar(Qt::TopToolBarArea, ToolBar1);
 

@@ -7,7 +7,7 @@ packages=(
   libgl-dev libglx-dev libvulkan-dev
   php-cli php-gd
   libopencv-dnn-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-core-dev
-  openssl xvfb xauth
+  openssl xvfb xauth fonts-dejavu-core
 )
 # The face detection model comes from the npm registry; use the machine's npm when it has one.
 command -v npm >/dev/null 2>&1 || packages+=(npm)
