@@ -304,6 +304,8 @@ void TAppForm::SetStatusPanelText(const QString &text)
 void TAppForm::FormCreate()
 {
     setWindowTitle(AppTitle);
+    ChooseSettingsAndOpenStore();
+    LoadSettingsIntoWindow();
     TimerChecker->start();
     Clear1Click();
 }

@@ -75,6 +75,11 @@ public:
     void FormCreate();
     static QString HelpAddress(const QString &productName);
 
+    // Settings (TAppFormSettings.cpp): start-up steps and the destination setter.
+    void ChooseSettingsAndOpenStore();
+    void LoadSettingsIntoWindow();
+    void AddMyFolder(const QString &foldername);
+
     // Image list operations (TAppFormImageList.cpp).
     void Ekle(const QString &isim);
     void AddFolderFiles(const QString &foldername);

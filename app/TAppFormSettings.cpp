@@ -1,18 +1,116 @@
 // Settings handlers of the main window: destination, format, destination chooser, reset.
 #include "app/TAppForm.h"
 
+#include "app/AppIdentity.h"
+#include "app/AppState.h"
+#include "app/MessageDlgWithCaptions.h"
+#include "app/MirelonApplication.h"
+#include "app/RestartApplication.h"
+#include "app/SettingsLocation.h"
+#include "platform/AppPaths.h"
+#include "platform/Errors.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace {
+const QString settingsSection = QStringLiteral("Settings");
+const QString destinationKey = QStringLiteral("Destination");
+const QString formatKey = QStringLiteral("Format");
+
+QString settingsFileName()
+{
+    return SettingsDir + QStringLiteral("settings.ini");
+}
+
+// Stores one setting and rewrites the file. A failed write is reported here rather than
+// thrown on: the throw would unwind through the widget code that emitted the change, which is
+// built without exception support. The control keeps what the user entered.
+void writeSetting(const QString &key, const QString &value)
+{
+    try {
+        SettingsIni.setValue(settingsSection, key, value);
+        SettingsIni.save();
+    } catch (const MirelonError &error) {
+        MirelonApplication::ShowUnhandledError(error.message());
+    }
+}
+} // namespace
+
+void TAppForm::ChooseSettingsAndOpenStore()
+{
+    SettingsDir = ChooseSettingsDir(ExecutableFolder(),
+                                    QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
+                                    AppCompanyName, AppProductName);
+    try {
+        SettingsIni = OpenSettingsStore(settingsFileName());
+    } catch (const MirelonError &error) {
+        // Unreadable even after deleting it (say, a folder of that name): say so and go on with
+        // an empty store, so the window stays usable; its writes report their own failures.
+        MirelonApplication::ShowUnhandledError(error.message());
+        SettingsIni = IniStore(settingsFileName());
+    }
+}
+
+void TAppForm::LoadSettingsIntoWindow()
+{
+    Edit1->setText(SettingsIni.value(settingsSection, destinationKey, QString())); // runs Edit1Change
+    if (Edit1->text().isEmpty())
+        Edit1->setText(DefaultDestination());
+
+    // Exact match, letter case included; selecting by program does not store the format.
+    const QString format = SettingsIni.value(settingsSection, formatKey, QStringLiteral("PNG"));
+    for (int i = 0; i < ComboBoxExtension->count(); ++i)
+        if (ComboBoxExtension->itemText(i) == format) {
+            ComboBoxExtension->setCurrentIndex(i);
+            break;
+        }
+}
+
 void TAppForm::Edit1Change()
 {
+    writeSetting(destinationKey, Edit1->text());
 }
 
 void TAppForm::ComboBoxExtensionChange()
 {
+    writeSetting(formatKey, ComboBoxExtension->currentText());
 }
 
 void TAppForm::Button3Click()
 {
+    // Opens in the folder last chosen in this run; the first time, at the dialog's own default.
+    QFileDialog dialog(this, QStringLiteral("Select folder:"), LastFolder);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Select"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    LastFolder = dialog.selectedFiles().constFirst();
+    AddMyFolder(LastFolder);
+}
+
+void TAppForm::AddMyFolder(const QString &foldername)
+{
+    const bool blank = std::all_of(foldername.cbegin(), foldername.cend(), [](QChar c) { return c.unicode() <= 0x20; });
+    if (blank)
+        return;
+    LastFolder = foldername;
+    Edit1->setText(LastFolder); // runs Edit1Change
 }
 
 void TAppForm::ResettoDefaults1Click()
 {
+    if (MessageDlgWithCaptions(QStringLiteral("Restart Application?"), QMessageBox::Question,
+                               QMessageBox::Yes | QMessageBox::No, QStringLiteral("Confirmation"),
+                               {QStringLiteral("Yes"), QStringLiteral("No")}, this)
+        != mrYes)
+        return;
+    DeleteSettingsAndRestart(settingsFileName(), ExecutablePath());
+    QCoreApplication::quit(); // the in-memory store is not written back
 }

@@ -1,0 +1,312 @@
+#include "app/AppIdentity.h"
+#include "app/AppState.h"
+#include "app/MessageDlgWithCaptions.h"
+#include "app/TAppForm.h"
+#include "platform/AppPaths.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+// This test's executable has a folder of its own, where the window keeps settings.ini.
+namespace {
+const QByteArray bom("\xEF\xBB\xBF");
+
+QString exeFile(const QString &name)
+{
+    return ExecutableFolder() + QLatin1Char('/') + name;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+void removeAny(const QString &path)
+{
+    if (QFileInfo(path).isDir())
+        QDir(path).removeRecursively();
+    else
+        QFile::remove(path);
+}
+
+QString desktop()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+}
+
+// Runs `act` on the next modal window once it is up (a dialog's exec() blocks the test).
+void onNextModal(std::function<void(QWidget *)> act)
+{
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            poll->stop();
+            poll->deleteLater();
+            act(modal);
+        }
+    });
+    poll->start(10);
+}
+
+// Closes every message box that opens while it lives, noting "title: text" of each.
+class MessageBoxCloser {
+public:
+    MessageBoxCloser()
+    {
+        QObject::connect(&poll, &QTimer::timeout, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                seen << box->windowTitle() + QStringLiteral(": ") + box->text();
+                box->done(0);
+            }
+        });
+        poll.start(10);
+    }
+    QStringList seen;
+
+private:
+    QTimer poll;
+};
+} // namespace
+
+class TestSettingsWindow : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir configHome;
+
+private slots:
+    void initTestCase()
+    {
+        QApplication::setApplicationDisplayName(QStringLiteral("Mirelon"));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path())); // a fallback never reaches the real one
+    }
+    void init()
+    {
+        removeAny(exeFile(QStringLiteral("settings.ini")));
+        removeAny(exeFile(QStringLiteral("chk.tmp")));
+        LastFolder.clear();
+    }
+    void cleanup() { init(); }
+
+    // What start-up shows for a file, and what it leaves on disk.
+    void startUp_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // "-" for no file
+        QTest::addColumn<QString>("destination"); // "%DESKTOP%" stands for the desktop folder
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QByteArray>("written");
+        const QByteArray defaults = bom + "[Settings]\r\nDestination=%DESKTOP%\r\n\r\n";
+        QTest::newRow("first start") << QByteArray("-") << "%DESKTOP%" << "PNG" << defaults;
+        QTest::newRow("stored WEBP selects WEBP")
+            << QByteArray("[Settings]\r\nDestination=/srv/out\r\nFormat=WEBP\r\n") << "/srv/out" << "WEBP"
+            << bom + "[Settings]\r\nDestination=/srv/out\r\nFormat=WEBP\r\n\r\n";
+        QTest::newRow("letter case of the format must match too")
+            << QByteArray("[Settings]\r\nFormat=webp\r\nDestination=/srv/out\r\n") << "/srv/out" << "PNG"
+            << bom + "[Settings]\r\nFormat=webp\r\nDestination=/srv/out\r\n\r\n";
+        QTest::newRow("names in other letter case")
+            << QByteArray("[settings]\r\ndestination=/srv/out\r\nformat=BMP\r\n") << "/srv/out" << "BMP"
+            << bom + "[settings]\r\ndestination=/srv/out\r\nformat=BMP\r\n\r\n";
+        QTest::newRow("empty destination counts as missing")
+            << QByteArray("[Settings]\r\nDestination=\r\nFormat=JPG\r\n") << "%DESKTOP%" << "JPG"
+            << bom + "[Settings]\r\nDestination=%DESKTOP%\r\nFormat=JPG\r\n\r\n";
+        QTest::newRow("hand-edited: other sections kept, comments dropped")
+            << QByteArray("top=1\r\n; mine\r\n[Mine]\r\n  colour = red \r\n\r\n[Settings]\r\nFormat=JPG\r\n")
+            << "%DESKTOP%" << "JPG"
+            << bom + "[Mine]\r\ncolour=red\r\n\r\n[Settings]\r\nFormat=JPG\r\nDestination=%DESKTOP%\r\n\r\n";
+        QTest::newRow("not UTF-8: replaced by defaults")
+            << QByteArray("[Settings]\r\nDestination=/home/caf\xE9\r\nFormat=JPG\r\n") << "%DESKTOP%" << "PNG"
+            << defaults;
+    }
+    void startUp()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, destination);
+        QFETCH(QString, format);
+        QFETCH(QByteArray, written);
+        destination.replace(QStringLiteral("%DESKTOP%"), desktop());
+        written.replace("%DESKTOP%", desktop().toUtf8());
+        if (content != "-")
+            writeFile(exeFile(QStringLiteral("settings.ini")), content);
+
+        MessageBoxCloser closer;
+        TAppForm form;
+        QCOMPARE(SettingsDir, ExecutableFolder() + QLatin1Char('/'));
+        QCOMPARE(form.Edit1->text(), destination);
+        QCOMPARE(form.ComboBoxExtension->currentText(), format);
+        QCOMPARE(readFile(exeFile(QStringLiteral("settings.ini"))), written);
+        QVERIFY(!QFile::exists(exeFile(QStringLiteral("chk.tmp"))));
+        QCOMPARE(closer.seen, QStringList());
+    }
+
+    void unwritableExecutableFolderFallsBack()
+    {
+        writeFile(exeFile(QStringLiteral("chk.tmp")), QByteArray());
+        TAppForm form;
+        const QString expected = configHome.path() + QLatin1Char('/') + AppCompanyName + QLatin1Char('/') + AppProductName + QLatin1Char('/');
+        QCOMPARE(SettingsDir, expected);
+        QCOMPARE(readFile(expected + QStringLiteral("settings.ini")),
+                 bom + "[Settings]\r\nDestination=" + desktop().toUtf8() + "\r\n\r\n");
+        QVERIFY(!QFile::exists(exeFile(QStringLiteral("settings.ini"))));
+        QFile::remove(expected + QStringLiteral("settings.ini"));
+    }
+
+    void storeUnopenableEvenAfterDeletion()
+    {
+        QVERIFY(QDir().mkpath(exeFile(QStringLiteral("settings.ini/inside"))));
+        MessageBoxCloser closer;
+        TAppForm form;
+        // Reported, and the window still comes up with its defaults.
+        QVERIFY(!closer.seen.isEmpty());
+        QVERIFY2(closer.seen.first().startsWith(QStringLiteral("Mirelon: ")), qPrintable(closer.seen.first()));
+        QVERIFY2(closer.seen.first().contains(QStringLiteral("settings.ini")), qPrintable(closer.seen.first()));
+        QCOMPARE(form.Edit1->text(), desktop());
+        QCOMPARE(form.ComboBoxExtension->currentText(), QStringLiteral("PNG"));
+    }
+
+    void typingRewritesTheFileAtEveryKeystroke()
+    {
+        TAppForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.Edit1->clear();
+        const QByteArray typed("/srv/o");
+        for (qsizetype i = 0; i < typed.size(); ++i) {
+            QTest::keyClick(form.Edit1, typed[i]);
+            QCOMPARE(readFile(SettingsDir + QStringLiteral("settings.ini")),
+                     bom + "[Settings]\r\nDestination=" + typed.first(i + 1) + "\r\n\r\n");
+        }
+        QTest::keyClick(form.Edit1, Qt::Key_Backspace);
+        QCOMPARE(readFile(SettingsDir + QStringLiteral("settings.ini")), bom + "[Settings]\r\nDestination=/srv/\r\n\r\n");
+    }
+
+    void failedWriteKeepsWhatWasTyped()
+    {
+        TAppForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTemporaryDir dir;
+        const QString unwritable = dir.filePath(QStringLiteral("missing/settings.ini"));
+        SettingsIni = IniStore(unwritable);
+
+        MessageBoxCloser closer;
+        QTest::keyClicks(form.Edit1, QStringLiteral("ab"));
+        QCOMPARE(form.Edit1->text(), desktop() + QStringLiteral("ab"));
+        QCOMPARE(closer.seen.size(), 2); // one report per failed write
+        QVERIFY2(closer.seen.last().startsWith(QStringLiteral("Mirelon: ")), qPrintable(closer.seen.last()));
+        QVERIFY2(closer.seen.last().contains(unwritable), qPrintable(closer.seen.last()));
+        QCOMPARE(SettingsIni.value(QStringLiteral("Settings"), QStringLiteral("Destination"), QString()), form.Edit1->text());
+    }
+
+    void formatStoredOnlyWhenTheUserPicksIt()
+    {
+        const QString file = exeFile(QStringLiteral("settings.ini"));
+        const QByteArray firstStart = bom + "[Settings]\r\nDestination=" + desktop().toUtf8() + "\r\n\r\n";
+        {
+            TAppForm form;
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            form.ComboBoxExtension->setCurrentIndex(2); // by program: not stored
+            QCOMPARE(readFile(file), firstStart);
+            form.ComboBoxExtension->setFocus();
+            QTest::keyClick(form.ComboBoxExtension, Qt::Key_Down); // by the user
+            QCOMPARE(form.ComboBoxExtension->currentText(), QStringLiteral("BMP"));
+            QCOMPARE(readFile(file), bom + "[Settings]\r\nDestination=" + desktop().toUtf8() + "\r\nFormat=BMP\r\n\r\n");
+        }
+        TAppForm next;
+        QCOMPARE(next.ComboBoxExtension->currentText(), QStringLiteral("BMP"));
+    }
+
+    void chooserCancelledChangesNothing()
+    {
+        TAppForm form;
+        const QByteArray before = readFile(exeFile(QStringLiteral("settings.ini")));
+        QString title, okLabel;
+        onNextModal([&](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            QVERIFY(dialog);
+            title = dialog->windowTitle();
+            okLabel = dialog->labelText(QFileDialog::Accept);
+            dialog->reject();
+        });
+        form.Button3->click();
+        QCOMPARE(title, QStringLiteral("Select folder:"));
+        QCOMPARE(okLabel, QStringLiteral("Select"));
+        QCOMPARE(form.Edit1->text(), desktop());
+        QCOMPARE(readFile(exeFile(QStringLiteral("settings.ini"))), before);
+        QCOMPARE(LastFolder, QString());
+    }
+
+    void chooserOpensAtLastFolderAndStoresTheChoice()
+    {
+        QTemporaryDir last, chosen;
+        LastFolder = last.path();
+        TAppForm form;
+        QString openedAt;
+        onNextModal([&](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            QVERIFY(dialog);
+            openedAt = dialog->directory().absolutePath();
+            dialog->setDirectory(chosen.path());
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        form.Button3->click();
+        QCOMPARE(openedAt, last.path());
+        QCOMPARE(LastFolder, chosen.path());
+        QCOMPARE(form.Edit1->text(), chosen.path());
+        QCOMPARE(readFile(exeFile(QStringLiteral("settings.ini"))),
+                 bom + "[Settings]\r\nDestination=" + chosen.path().toUtf8() + "\r\n\r\n");
+
+        form.AddMyFolder(QStringLiteral(" \t")); // blank: ignored
+        QCOMPARE(form.Edit1->text(), chosen.path());
+        QCOMPARE(LastFolder, chosen.path());
+    }
+
+    void resetDeclinedChangesNothing_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("No") << false;
+        QTest::newRow("Escape") << true;
+    }
+    void resetDeclinedChangesNothing()
+    {
+        QFETCH(bool, escape);
+        TAppForm form;
+        const QByteArray before = readFile(exeFile(QStringLiteral("settings.ini")));
+        QString asked;
+        onNextModal([&](QWidget *modal) {
+            auto *box = qobject_cast<CaptionedMessageBox *>(modal);
+            QVERIFY(box);
+            asked = box->windowTitle() + QStringLiteral(": ") + box->text();
+            if (escape)
+                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : box, Qt::Key_Escape);
+            else
+                box->button(QMessageBox::No)->click();
+        });
+        form.ResettoDefaults1->trigger();
+        QCOMPARE(asked, QStringLiteral("Confirmation: Restart Application?"));
+        QCOMPARE(readFile(exeFile(QStringLiteral("settings.ini"))), before);
+        QVERIFY(form.isEnabled());
+    }
+};
+
+QTEST_MAIN(TestSettingsWindow)
+#include "tst_settingswindow.moc"
