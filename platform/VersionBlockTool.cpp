@@ -39,7 +39,7 @@ QByteArray cppSource(const QByteArray &block, const QByteArray &section)
     out += "// Generated at build time by mirelon_versionblock_tool; do not edit.\n";
     out += "// The executable's version block, read back from the file by its section name.\n";
     out += "__attribute__((section(\"" + section + "\"), used, aligned(4)))\n";
-    out += "extern const unsigned char mirelonVersionBlock[" + QByteArray::number(block.size()) + "] = {";
+    out += "static const unsigned char mirelonVersionBlock[" + QByteArray::number(block.size()) + "] = {";
     for (qsizetype i = 0; i < block.size(); ++i) {
         out += (i % 16 == 0) ? "\n    " : " ";
         out += "0x" + QByteArray::number(uchar(block[i]), 16).rightJustified(2, '0') + ",";
