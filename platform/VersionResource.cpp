@@ -131,6 +131,8 @@ bool VerQueryValueW(const void *block, const QString &subBlock, const void **buf
     for (const QString &name : subBlock.split(QLatin1Char('\\'), Qt::SkipEmptyParts)) {
         std::optional<Node> found;
         for (qsizetype at = node->children; at + NodeHeaderSize <= node->end;) {
+            if (read16(base, at) == 0)
+                break; // zero padding after the last child
             const std::optional<Node> child = parseNode(base, at, node->end);
             if (!child)
                 return fail(EBADMSG);
