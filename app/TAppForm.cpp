@@ -1,7 +1,12 @@
 #include "app/TAppForm.h"
 
 #include "app/AppIdentity.h"
+#include "app/MirelonApplication.h"
+#include "infowindows/VersionInfo.h"
+#include "platform/AppPaths.h"
+#include "platform/Errors.h"
 #include "platform/ServiceHost.h"
+#include "platform/VersionResource.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -303,6 +308,24 @@ void TAppForm::SetStatusPanelText(const QString &text)
 
 void TAppForm::FormCreate()
 {
+    // Identity texts from the executable's own version block.
+    // Without a readable block (a damaged executable; a sound build always carries one) the
+    // error is shown in the application's error box and start-up goes on with the names this
+    // build was made with, so that the settings folder, the window and every later step still
+    // work. The version number follows the fixed version information alone: none gives 65535.65535.
+    const QString executable = ExecutablePath();
+    TEXEVersionData versionData;
+    try {
+        ReadEXEVersionData(executable, versionData);
+    } catch (const MirelonError &error) {
+        MirelonApplication::ShowUnhandledError(error.message());
+        versionData.CompanyName = QStringLiteral(MIRELON_BUILD_COMPANY_NAME);
+        versionData.ProductName = QStringLiteral(MIRELON_BUILD_PRODUCT_NAME);
+    }
+    AppCompanyName = versionData.CompanyName;
+    AppProductName = versionData.ProductName;
+    AppVersion = MajorMinorVersion(GetFileVersion(executable));
+    AppTitle = AppCompanyName + QStringLiteral(" - ") + AppProductName;
     setWindowTitle(AppTitle);
     ChooseSettingsAndOpenStore();
     LoadSettingsIntoWindow();

@@ -1,4 +1,5 @@
 #include "app/TAppForm.h"
+#include "app/AppIdentity.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -35,6 +36,8 @@ private slots:
     void controlsAndTexts()
     {
         TAppForm form;
+        QCOMPARE(form.windowTitle(), QStringLiteral("KORVANE - Mirelon")); // from the embedded version block
+        QCOMPARE(AppVersion, QStringLiteral("1.1"));
         QCOMPARE(form.ComboBoxAction->count(), 4);
         QCOMPARE(form.ComboBoxAction->currentText(), QStringLiteral("Mark Faces in Image"));
         QCOMPARE(form.ComboBoxAction->itemText(3), QStringLiteral("Export Face Positions"));
