@@ -10,7 +10,10 @@ function(mirelon_add_test)
     MIRELON_BINARY_DIR="${CMAKE_BINARY_DIR}"
     MIRELON_SHARED_DIR="${PROJECT_SOURCE_DIR}/../shared")
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
-  set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 600)
+  # Widget tests draw offscreen; the maker's service is a closed loopback port unless a test
+  # starts its own server, and per-user state goes to a folder of the build tree.
+  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 600 ENVIRONMENT
+    "QT_QPA_PLATFORM=offscreen;MIRELON_SERVICE_HOST=127.0.0.1:9;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/config;XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/test-home")
 endfunction()
 
 # mirelon_library(<name> <sources...>): a subsystem library with the project root on its include path.
