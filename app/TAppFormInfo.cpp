@@ -1,8 +1,14 @@
 // The About and feedback windows, opened from the main window.
 #include "app/TAppForm.h"
 
+#include "infowindows/AboutBox.h"
+
+// Each opening creates a new window, shows it modally and destroys it when it closes.
+
 void TAppForm::About1Click()
 {
+    TAboutBox AboutBox(this);
+    AboutBox.exec();
 }
 
 void TAppForm::ToolButton5Click()
