@@ -1,5 +1,6 @@
 # mirelon_add_test(NAME <name> SOURCES <files...> LIBS <targets...>)
-# Builds a Qt Test executable and registers it with CTest; widget tests run offscreen.
+# Builds a Qt Test executable and registers it with CTest; widget tests run offscreen, and the
+# maker's web service is a refused loopback port unless a test points it elsewhere.
 function(mirelon_add_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
@@ -10,7 +11,7 @@ function(mirelon_add_test)
     MIRELON_BINARY_DIR="${CMAKE_BINARY_DIR}"
     MIRELON_SHARED_DIR="${PROJECT_SOURCE_DIR}/../shared")
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
-  set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 600)
+  set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;MIRELON_SERVICE_HOST=127.0.0.1:9" TIMEOUT 600)
 endfunction()
 
 # mirelon_library(<name> <sources...>): a subsystem library with the project root on its include path.
