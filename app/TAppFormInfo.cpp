@@ -2,6 +2,7 @@
 #include "app/TAppForm.h"
 
 #include "infowindows/AboutBox.h"
+#include "infowindows/FeedbackForm.h"
 
 // Each opening creates a new window, shows it modally and destroys it when it closes.
 
@@ -18,6 +19,8 @@ void TAppForm::ToolButton5Click()
 
 void TAppForm::SendFeedback1Click()
 {
+    TFeedbackForm FeedbackForm(this);
+    FeedbackForm.exec();
 }
 
 void TAppForm::ToolButton4Click()
