@@ -132,6 +132,7 @@ void TAboutBox::buildControls()
     Panel1->setPalette(panelPalette);
     Panel1->setAutoFillBackground(true);
     Panel1->setGeometry(48, 42, 350, 291);
+    Egg = AboutEgg(Panel1->x());
 
     Image2 = new QLabel(Panel1);
     Image2->setGeometry(3, 4, 344, 105);

@@ -54,7 +54,7 @@ public:
 
     // Rain, hidden picture and dragging state.
     MatrixRain Rain;
-    AboutEgg Egg{48};
+    AboutEgg Egg{0}; // starts at the central panel's place
     WindowDrag Drag;
     int bitmapWidth = 0;
     int bitmapHeight = 0;
