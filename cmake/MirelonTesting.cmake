@@ -1,5 +1,6 @@
 # mirelon_add_test(NAME <name> SOURCES <files...> LIBS <targets...>)
-# Builds a Qt Test executable and registers it with CTest; widget tests run offscreen.
+# Builds a Qt Test executable and registers it with CTest; widget tests run offscreen, and the
+# maker's web service is a refused loopback port unless a test points it elsewhere.
 function(mirelon_add_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})

@@ -1,0 +1,104 @@
+#pragma once
+#include "infowindows/AboutDrag.h"
+#include "infowindows/AboutEgg.h"
+#include "infowindows/AboutMatrixRain.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QImage>
+#include <QMap>
+#include <QMessageBox>
+
+#include <functional>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTimer;
+class QUrl;
+
+// The About window: the maker's logo, the application's icon, name and version on a central
+// panel over a black window in which the letters of "kor" rain down. A double click on the
+// icon slides the panel away and uncovers a hidden picture.
+class TAboutBox : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TAboutBox(QWidget *parent = nullptr, RandomBelow random = SystemRandom());
+    ~TAboutBox() override;
+
+    // Host of the maker's web site and the addresses the window opens.
+    static QString SiteHost();
+    static QString SiteAddress();
+    static QString CreditsAddress();
+    static QString UninstallAddress();
+
+    QFrame *Panel1 = nullptr;
+    QLabel *Image2 = nullptr;
+    QFrame *Bevel1 = nullptr;
+    QLabel *VirtualImage1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QPushButton *BitBtn1 = nullptr;
+    QPushButton *BitBtn2 = nullptr;
+    QLabel *Label5 = nullptr;
+    QFrame *PanelEgg = nullptr;
+    QLabel *ImageEgg = nullptr;
+    QMenu *PopupMenu1 = nullptr;
+    QAction *Credits1 = nullptr;
+    QAction *Howtouninstall1 = nullptr;
+    QAction *LicensePrivacyPolicy1 = nullptr;
+    QTimer *tmTimer = nullptr;
+    QTimer *TimerEgg = nullptr;
+
+    // Rain, hidden picture and dragging state.
+    MatrixRain Rain;
+    AboutEgg Egg{0}; // starts at the central panel's place
+    WindowDrag Drag;
+    int bitmapWidth = 0;
+    int bitmapHeight = 0;
+    QMap<QString, QIcon> AppIconCollection;
+
+    // What the rain has drawn so far (the window shows it as its background).
+    const QImage &outCanvas() const { return canvas; }
+
+    // Folder searched for license.txt: the executable's folder.
+    QString LicenseFolder;
+    // Opening web pages and files, and message boxes; replaceable so that nothing blocks or
+    // leaves the machine in tests.
+    std::function<void(const QUrl &)> OpenAddress;
+    std::function<void(QMessageBox::Icon, const QString &title, const QString &text)> ShowMessage;
+
+public slots:
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void Label5Click();
+    void Credits1Click();
+    void Howtouninstall1Click();
+    void LicensePrivacyPolicy1Click();
+    void tmTimerTimer();
+    void Image1DblClick();
+    void ImageEggDblClick();
+    void TimerEggTimer();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    QImage canvas;
+    bool screenWatched = false;
+
+    void buildControls();
+    void FormCreate();
+    void StartMatrix();
+    void ResetMatrix();
+    void HighDPIImageYukle();
+    bool FormMouseEvent(QEvent *event);
+};

@@ -1,0 +1,60 @@
+#include "app/TAppForm.h"
+#include "infowindows/AboutBox.h"
+#include "infowindows/FeedbackForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+// The main window's commands open a new modal window each time and destroy it when it closes.
+class TestInfoCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void feedbackOpensEmptyEachTime()
+    {
+        TAppForm form;
+        for (int opening = 0; opening < 2; ++opening) {
+            QPointer<TFeedbackForm> window;
+            QString textAtOpening = QStringLiteral("(not opened)");
+            QTimer::singleShot(0, &form, [&] {
+                window = qobject_cast<TFeedbackForm *>(QApplication::activeModalWidget());
+                if (!window)
+                    return;
+                textAtOpening = window->Memo1->toPlainText();
+                window->Memo1->setPlainText(QStringLiteral("left behind"));
+                window->close();
+            });
+            if (opening == 0)
+                form.SendFeedback1->trigger();
+            else
+                form.ToolButton4->click();
+            QCOMPARE(textAtOpening, QString());
+            QVERIFY(window.isNull()); // destroyed once closed
+        }
+    }
+
+    void aboutOpensModal()
+    {
+        TAppForm form;
+        QPointer<TAboutBox> window;
+        bool modal = false;
+        QTimer::singleShot(0, &form, [&] {
+            window = qobject_cast<TAboutBox *>(QApplication::activeModalWidget());
+            if (!window)
+                return;
+            modal = window->isModal();
+            window->close();
+        });
+        form.ToolButton5->click();
+        QVERIFY(modal);
+        QVERIFY(window.isNull());
+    }
+};
+
+QTEST_MAIN(TestInfoCommands)
+#include "tst_infocommands.moc"
