@@ -7,6 +7,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
@@ -37,6 +38,7 @@ QString SecurePost(const QString &address, const QByteArray &body, int timeoutMs
 
     bool timedOut = false;
     bool tooLarge = false;
+    bool interrupted = false;
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
@@ -45,6 +47,15 @@ QString SecurePost(const QString &address, const QByteArray &body, int timeoutMs
         timedOut = true;
         reply->abort();
     });
+    // A thread asked to stop (the application is quitting) gives up its request.
+    QTimer interruptionPoll;
+    QObject::connect(&interruptionPoll, &QTimer::timeout, &loop, [&] {
+        if (QThread::currentThread()->isInterruptionRequested()) {
+            interrupted = true;
+            reply->abort();
+        }
+    });
+    interruptionPoll.start(100);
     QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64) {
         if (received > MaxReplyBytes) {
             tooLarge = true;
@@ -57,6 +68,8 @@ QString SecurePost(const QString &address, const QByteArray &body, int timeoutMs
 
     if (tooLarge)
         throw MirelonError(QStringLiteral("The reply is larger than %1 bytes").arg(MaxReplyBytes));
+    if (interrupted)
+        throw MirelonError(QStringLiteral("The request was cancelled"));
     const QNetworkReply::NetworkError error = reply->error();
     if (error == QNetworkReply::OperationCanceledError || timedOut)
         throw MirelonError(QStringLiteral("The operation timed out"));
