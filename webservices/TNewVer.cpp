@@ -225,10 +225,9 @@ void TNewVer::Animate(const QRect &from, const QRect &to, bool hideAtEnd)
     animation->setDuration(AnimationMs);
     animation->setStartValue(from);
     animation->setEndValue(to);
-    connect(animation, &QPropertyAnimation::finished, this, [this, from, hideAtEnd] {
+    connect(animation, &QPropertyAnimation::finished, this, [this, hideAtEnd] {
         if (hideAtEnd) {
-            close();
-            setGeometry(from); // hidden at its place and size again
+            close(); // hidden for good: nothing shows it again in this run
         } else {
             GiveFocusBack();
         }
