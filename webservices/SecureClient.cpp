@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -62,7 +63,7 @@ QString SecurePost(const QString &address, const QByteArray &body, int timeoutMs
             reply->abort();
         }
     });
-    deadline.start(2 * timeoutMs);
+    deadline.start(int(qMin<qint64>(2 * qint64(timeoutMs), std::numeric_limits<int>::max())));
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents); // the caller blocks; user input waits
 
