@@ -5,7 +5,10 @@
 
 #include <QDeadlineTimer>
 #include <QTcpSocket>
+#include <QThread>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace {
 struct ParsedReply {
@@ -205,9 +208,12 @@ QString PlainPost(const QString &address, const QByteArray &body, int timeoutMs)
         }
         if (deadline.hasExpired())
             throw MirelonError(QStringLiteral("Read timed out."));
-        if (!socket.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())))) {
+        if (QThread::currentThread()->isInterruptionRequested())
+            throw MirelonError(QStringLiteral("The request was cancelled"));
+        // Waits in short slices so that a thread asked to stop notices soon.
+        if (!socket.waitForReadyRead(int(std::clamp<qint64>(deadline.remainingTime(), 1, 100)))) {
             if (socket.error() == QAbstractSocket::SocketTimeoutError)
-                throw MirelonError(QStringLiteral("Read timed out."));
+                continue;
             if (socket.error() != QAbstractSocket::RemoteHostClosedError
                 && socket.state() == QAbstractSocket::ConnectedState)
                 throw MirelonError(socket.errorString());

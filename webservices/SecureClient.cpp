@@ -7,9 +7,11 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -37,6 +39,7 @@ QString SecurePost(const QString &address, const QByteArray &body, int timeoutMs
 
     bool timedOut = false;
     bool tooLarge = false;
+    bool interrupted = false;
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
@@ -45,18 +48,29 @@ QString SecurePost(const QString &address, const QByteArray &body, int timeoutMs
         timedOut = true;
         reply->abort();
     });
+    // A thread asked to stop (the application is quitting) gives up its request.
+    QTimer interruptionPoll;
+    QObject::connect(&interruptionPoll, &QTimer::timeout, &loop, [&] {
+        if (QThread::currentThread()->isInterruptionRequested()) {
+            interrupted = true;
+            reply->abort();
+        }
+    });
+    interruptionPoll.start(100);
     QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64) {
         if (received > MaxReplyBytes) {
             tooLarge = true;
             reply->abort();
         }
     });
-    deadline.start(2 * timeoutMs);
+    deadline.start(int(qMin<qint64>(2 * qint64(timeoutMs), std::numeric_limits<int>::max())));
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents); // the caller blocks; user input waits
 
     if (tooLarge)
         throw MirelonError(QStringLiteral("The reply is larger than %1 bytes").arg(MaxReplyBytes));
+    if (interrupted)
+        throw MirelonError(QStringLiteral("The request was cancelled"));
     const QNetworkReply::NetworkError error = reply->error();
     if (error == QNetworkReply::OperationCanceledError || timedOut)
         throw MirelonError(QStringLiteral("The operation timed out"));

@@ -32,7 +32,7 @@ public:
     void shutDown()
     {
         close();
-        for (QTcpSocket *socket : findChildren<QTcpSocket *>()) {
+        for (QTcpSocket *socket : findChildren<QTcpSocket *>(Qt::FindDirectChildrenOnly)) {
             socket->abort();
             delete socket;
         }

@@ -1,0 +1,217 @@
+#include "app/AppIdentity.h"
+#include "webservices/TNewVer.h"
+#include "webservices/UpdateState.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+// The new-version notification over a stand-in main window; opened addresses are captured by
+// URL handlers instead of reaching a browser.
+class TestNewVer : public QObject {
+    Q_OBJECT
+
+    QWidget *mainWindow = nullptr;
+    QList<QUrl> opened;
+
+    static QRect expectedPlace()
+    {
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        return QRect(screen.x() + screen.width() - 320 - 5, screen.y() + 5, 320, 68);
+    }
+
+    // A notification that has grown into view.
+    TNewVer *shown()
+    {
+        auto *notification = new TNewVer(mainWindow);
+        if (!QTest::qWaitFor([&] { return notification->isVisible() && notification->geometry() == expectedPlace(); }))
+            qWarning("the notification did not grow into view");
+        return notification;
+    }
+
+    QWidget *part(TNewVer *w, const QString &name)
+    {
+        const QHash<QString, QWidget *> parts{{"NewVer", w},           {"Panel1", w->Panel1}, {"Image1", w->Image1},
+                                              {"Label1", w->Label1},   {"Panel2", w->Panel2}, {"Label2", w->Label2},
+                                              {"Panel3", w->Panel3},   {"Button1", w->Button1}};
+        return parts.value(name);
+    }
+
+public slots:
+    void open(const QUrl &url) { opened.append(url); }
+
+private slots:
+    void cleanupTestCase()
+    {
+        for (const char *scheme : {"https", "http", "file", "javascript"})
+            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
+    }
+
+    void initTestCase()
+    {
+        AppProductName = QStringLiteral("Mirelon");
+        qputenv("MIRELON_SERVICE_HOST", "127.0.0.1:8080");
+        for (const char *scheme : {"https", "http", "file", "javascript"})
+            QDesktopServices::setUrlHandler(QLatin1String(scheme), this, "open");
+    }
+
+    void init()
+    {
+        CloseCountdown = 11;
+        opened.clear();
+        UpdateState.Reset();
+        UpdateState.LatestVersion = QStringLiteral("1.2");
+        mainWindow = new QWidget;
+        QPixmap icon(32, 32);
+        icon.fill(Qt::darkCyan);
+        mainWindow->setWindowIcon(QIcon(icon));
+        mainWindow->setGeometry(200, 200, 400, 300);
+        mainWindow->show();
+        mainWindow->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(mainWindow));
+    }
+
+    void cleanup()
+    {
+        delete mainWindow; // and the notification with it
+    }
+
+    void textPlaceAndFocus()
+    {
+        auto *w = new TNewVer(mainWindow);
+        QVERIFY(!w->isVisible()); // shows itself a moment later
+        QCOMPARE(w->Label1->text(), QStringLiteral("UPDATE AVAILABLE"));
+        QCOMPARE(w->Label2->text(), QStringLiteral("Click to download Mirelon 1.2"));
+        QVERIFY(w->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(!w->Image1->pixmap().isNull());
+        QTRY_VERIFY(w->isVisible());
+        QTRY_COMPARE(w->geometry(), expectedPlace());
+        QTRY_COMPARE(QApplication::activeWindow(), mainWindow);
+        QVERIFY(w->isVisible());
+    }
+
+    void longVersionWraps()
+    {
+        UpdateState.LatestVersion = QStringLiteral("1.2 (the build with a version text far longer than one line)");
+        TNewVer *w = shown();
+        QVERIFY(w->Label2->wordWrap());
+        QVERIFY(w->Label2->heightForWidth(w->Label2->width()) >= 2 * w->Label2->fontMetrics().height());
+    }
+
+    void linkColourFollowsTheMouse()
+    {
+        TNewVer *w = shown();
+        QCOMPARE(w->TimerLink->interval(), 100);
+        const auto linkColour = [w] { return w->Label2->palette().color(QPalette::WindowText); };
+        const QColor highlight = QApplication::palette().color(QPalette::Highlight);
+        const QColor text = QApplication::palette().color(QPalette::WindowText);
+        QVERIFY(highlight != text);
+        QCOMPARE(linkColour(), text);
+        QCursor::setPos(w->Label2->mapToGlobal(w->Label2->rect().center()));
+        QTRY_COMPARE_WITH_TIMEOUT(linkColour(), highlight, 1000);
+        QCursor::setPos(w->Image1->mapToGlobal(w->Image1->rect().center()));
+        QTRY_COMPARE_WITH_TIMEOUT(linkColour(), text, 1000);
+    }
+
+    void dragging_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<bool>("moves");
+        QTest::newRow("heading, left") << "Label1" << Qt::LeftButton << true;
+        QTest::newRow("icon, middle") << "Image1" << Qt::MiddleButton << true;
+        QTest::newRow("frame, left") << "Panel1" << Qt::LeftButton << true;
+        QTest::newRow("beside the close button") << "Panel3" << Qt::LeftButton << true;
+        QTest::newRow("window, left") << "NewVer" << Qt::LeftButton << true;
+        QTest::newRow("heading, right") << "Label1" << Qt::RightButton << false;
+        QTest::newRow("link") << "Label2" << Qt::LeftButton << false;
+        QTest::newRow("close button") << "Button1" << Qt::LeftButton << false;
+        QTest::newRow("text panel") << "Panel2" << Qt::LeftButton << false;
+    }
+    void dragging()
+    {
+        QFETCH(QString, where);
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(bool, moves);
+        TNewVer *w = shown();
+        QWidget *target = part(w, where);
+        QVERIFY(target);
+        const QPoint start = w->pos();
+        const QPoint at(4, 4);
+        QTest::mousePress(target, button, {}, at);
+        QTest::mouseMove(target, at + QPoint(30, 20));
+        QCOMPARE(w->pos(), moves ? start + QPoint(30, 20) : start);
+        QTest::mouseRelease(target, button, {}, at + QPoint(30, 20));
+        QVERIFY(!w->dragging);
+    }
+
+    // Eleven ticks of the one-second countdown close it, wherever it has been dragged.
+    void countdownAfterDrag()
+    {
+        TNewVer *w = shown();
+        QVERIFY(w->TimerClose->isActive());
+        QCOMPARE(w->TimerClose->interval(), 1000);
+        w->TimerClose->stop(); // ticks by hand from here
+        QTest::mousePress(w->Label1, Qt::LeftButton, {}, QPoint(2, 2));
+        QTest::mouseMove(w->Label1, QPoint(-98, 52));
+        QTest::mouseRelease(w->Label1, Qt::LeftButton, {}, QPoint(-98, 52));
+        const QRect moved = w->geometry();
+        QCOMPARE(moved.topLeft(), expectedPlace().topLeft() + QPoint(-100, 50));
+
+        for (int tick = 1; tick <= 10; ++tick)
+            w->TimerCloseTimer();
+        QCOMPARE(CloseCountdown, 1);
+        QVERIFY(w->isVisible());
+        w->TimerCloseTimer();
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 1000);
+        QCOMPARE(w->geometry().center(), moved.center()); // shrank into its centre where it was dragged
+        QVERIFY(!w->TimerClose->isActive());
+    }
+
+    void closeButton()
+    {
+        TNewVer *w = shown();
+        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        QVERIFY(!w->isVisible());
+        QCOMPARE(mainWindow->findChild<TNewVer *>(), w); // hidden, not destroyed
+        CloseCountdown = 1;
+        w->TimerCloseTimer(); // a countdown ending later changes nothing visible
+        QTest::qWait(200);
+        QVERIFY(!w->isVisible());
+        QVERIFY(opened.isEmpty());
+    }
+
+    void link_data()
+    {
+        QTest::addColumn<QString>("downloadUrl");
+        QTest::addColumn<QString>("address");
+        const QString home = QStringLiteral("https://127.0.0.1:8080/");
+        QTest::newRow("no address: home page") << "" << home;
+        QTest::newRow("download address") << "https://downloads.example.com/mirelon-1.2.exe"
+                                          << "https://downloads.example.com/mirelon-1.2.exe";
+        QTest::newRow("plain web address") << "http://downloads.example.com/m.exe" << "http://downloads.example.com/m.exe";
+        QTest::newRow("local file: home page") << "file:///usr/bin/xterm" << home;
+        QTest::newRow("script: home page") << "javascript:alert(1)" << home;
+        QTest::newRow("bare path: home page") << "/usr/bin/xterm" << home;
+    }
+    void link()
+    {
+        QFETCH(QString, downloadUrl);
+        QFETCH(QString, address);
+        TNewVer *w = shown();
+        UpdateState.DownloadUrl = downloadUrl; // read at the click
+        QTest::mouseClick(w->Label2, Qt::RightButton);
+        QVERIFY(opened.isEmpty());
+        QTest::mouseClick(w->Label2, Qt::LeftButton);
+        QCOMPARE(opened, QList<QUrl>{QUrl(address)});
+        QVERIFY(!w->isVisible());
+    }
+};
+
+QTEST_MAIN(TestNewVer)
+#include "tst_newver.moc"

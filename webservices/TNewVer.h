@@ -1,0 +1,84 @@
+#pragma once
+#include <QLabel>
+#include <QString>
+#include <QWidget>
+
+class QFrame;
+class QMouseEvent;
+class QPropertyAnimation;
+class QPushButton;
+class QTimer;
+
+// Ticks left until the notification closes itself; shared by every instance (one per run).
+inline qint64 CloseCountdown = 11;
+
+// The link of the notification: a label that reacts to a left click, Enter or Space.
+class TLinkLabel : public QLabel {
+    Q_OBJECT
+
+public:
+    using QLabel::QLabel;
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+};
+
+// Borderless, always-on-top notification of a new version in the top right corner of the
+// primary screen. Grows into view about 1 ms after creation, hands the focus back to the main
+// window, can be dragged, and closes itself 11 seconds after creation. Closing only hides it.
+class TNewVer : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TNewVer(QWidget *mainWindow);
+
+    static QString LinkText(const QString &productName, const QString &version);
+    // Where the link leads: the download address when it is a web address, else the home page.
+    static QString LinkTarget(const QString &downloadUrl);
+    static QString HomePageAddress();
+
+    QFrame *Panel1 = nullptr;
+    QLabel *Image1 = nullptr;
+    QWidget *Panel2 = nullptr;
+    QLabel *Label1 = nullptr;
+    TLinkLabel *Label2 = nullptr;
+    QWidget *Panel3 = nullptr;
+    QPushButton *Button1 = nullptr;
+    QTimer *TimerStart = nullptr;
+    QTimer *TimerClose = nullptr;
+    QTimer *TimerLink = nullptr;
+
+    bool dragging = false;
+    qint32 dx = 0;
+    qint32 dy = 0;
+
+public slots:
+    void Label2Click();
+    void Button1Click();
+    void TimerStartTimer();
+    void TimerCloseTimer();
+    void TimerLinkTimer();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormMouseDown(QMouseEvent *event);
+    void FormMouseMove(QMouseEvent *event);
+    void FormMouseUp(QMouseEvent *event);
+    void GiveFocusBack();
+    void Animate(const QRect &from, const QRect &to, bool hideAtEnd);
+
+    QWidget *mainWindow;
+    QPropertyAnimation *animation = nullptr;
+};
