@@ -1,6 +1,7 @@
 #include "app/TAppForm.h"
 
 #include "app/AppIdentity.h"
+#include "imagelist/ImageListView.h"
 #include "platform/ServiceHost.h"
 
 #include <QAction>
@@ -148,7 +149,11 @@ void TAppForm::buildCentralArea()
     left->setSpacing(0);
     middle->addLayout(left, 1);
 
-    ListView1 = new QTreeWidget(central);
+    auto *imageList = new ImageListView(central);
+    connect(imageList, &ImageListView::deleteKeyPressed, this, &TAppForm::Delete1Click);
+    connect(imageList, &ImageListView::entryDropped, this, &TAppForm::ListView1DragDrop);
+    connect(imageList, &ImageListView::pathsDropped, this, &TAppForm::WMDropFiles);
+    ListView1 = imageList;
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setAccessibleName(QStringLiteral("Image files"));
     ListView1->setHeaderLabels({QStringLiteral("Image File"), QStringLiteral("Width"), QStringLiteral("Height")});
@@ -304,6 +309,7 @@ void TAppForm::SetStatusPanelText(const QString &text)
 void TAppForm::FormCreate()
 {
     setWindowTitle(AppTitle);
+    setAcceptDrops(true); // files and folders dropped from a file manager
     TimerChecker->start();
     Clear1Click();
 }
