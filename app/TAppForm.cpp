@@ -166,7 +166,8 @@ void TAppForm::buildCentralArea()
     ListView1->setDragEnabled(true);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     ListView1->setStyleSheet(QStringLiteral(
-        "QTreeView::item { border-right: 1px solid palette(midlight); border-bottom: 1px solid palette(midlight); }"));
+        "QTreeView::item { border-right: 1px solid palette(midlight); border-bottom: 1px solid palette(midlight); }"
+        "QTreeView::item:selected { background: palette(highlight); color: palette(highlighted-text); }"));
     QHeaderView *header = ListView1->header();
     header->setStretchLastSection(false);
     header->setSectionResizeMode(0, QHeaderView::Stretch);

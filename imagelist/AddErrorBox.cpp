@@ -9,10 +9,7 @@ QString AddErrorText(const QString &path, const QString &message)
 
 void ShowAddErrorBox(QWidget *parent, const QString &text)
 {
-    // Qt draws a carriage return as a blank, so the box breaks the line where the text has one.
-    QString shown = text;
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("ERROR"), shown, QMessageBox::Ok, parent);
-    box.setTextFormat(Qt::PlainText);
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("ERROR"), text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText); // a path may hold characters that look like markup
     box.exec();
 }

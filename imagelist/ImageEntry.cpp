@@ -6,6 +6,7 @@ QTreeWidgetItem *NewImageEntry(const QString &path, QSize size, const QIcon &ico
 {
     auto *entry = new QTreeWidgetItem;
     entry->setText(ImageFileColumn, path);
+    entry->setToolTip(ImageFileColumn, path); // the column is often too narrow for the whole path
     entry->setIcon(ImageFileColumn, icon);
     entry->setText(WidthColumn, QString::number(size.width()));
     entry->setText(HeightColumn, QString::number(size.height()));
@@ -16,6 +17,7 @@ void CopyEntryContent(const QTreeWidgetItem &from, QTreeWidgetItem &to)
 {
     for (int column : {ImageFileColumn, WidthColumn, HeightColumn})
         to.setText(column, from.text(column));
+    to.setToolTip(ImageFileColumn, from.text(ImageFileColumn));
     to.setIcon(ImageFileColumn, from.icon(ImageFileColumn));
 }
 
