@@ -58,8 +58,6 @@ void TAppForm::ToolButton1Click()
 
 void TAppForm::ToolButton2Click()
 {
-    if (!QFileInfo(LastFolder).isDir())
-        LastFolder.clear();
     const std::unique_ptr<QFileDialog> dialog(NewAddFolderDialog(this, LastFolder));
     if (dialog->exec() != QDialog::Accepted)
         return;

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QFileDialog>
+#include <QFileInfo>
 
 QFileDialog *NewAddFilesDialog(QWidget *parent)
 {
@@ -27,7 +28,7 @@ QFileDialog *NewAddFolderDialog(QWidget *parent, const QString &lastFolder)
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     for (QAbstractItemView *view : dialog->findChildren<QAbstractItemView *>(QStringLiteral("treeView")))
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    if (!lastFolder.isEmpty()) {
+    if (QFileInfo(lastFolder).isDir()) { // a folder that is gone leaves the dialog where it would open anyway
         dialog->setDirectory(lastFolder);
         dialog->selectFile(lastFolder);
     }

@@ -357,6 +357,38 @@ private slots:
         QCOMPARE(form.StatusPanelText(), QStringLiteral("4 files"));
     }
 
+    // A real mouse drag inside the list: press on A, move, release on C. Drags need a window
+    // system that runs them (the offscreen one ends every drag at once); CTest runs this under Xvfb.
+    void mouseDragInsideTheList()
+    {
+        if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+            QSKIP("drags do not run on the offscreen platform");
+        const QString folder = MakeFolder(QStringLiteral("mousedrag"));
+        TAppForm form;
+        for (const char *name : {"A", "B", "C", "D"}) {
+            WritePicture(folder + "/" + name + ".png");
+            form.Ekle(folder + "/" + name + ".png");
+        }
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTreeWidget &list = *form.ListView1;
+        QWidget *viewport = list.viewport();
+        const QPoint a = list.visualItemRect(list.topLevelItem(0)).center();
+        const QPoint c = list.visualItemRect(list.topLevelItem(2)).center();
+        QTimer::singleShot(100, viewport, [viewport, c] {
+            QTest::mouseMove(viewport, c);
+            QTest::mouseRelease(viewport, Qt::LeftButton, {}, c);
+        });
+        QTest::mousePress(viewport, Qt::LeftButton, {}, a);
+        QTest::mouseMove(viewport, a + QPoint(0, QApplication::startDragDistance() + 2));
+        QTest::mouseMove(viewport, a + QPoint(0, 2 * QApplication::startDragDistance() + 4));
+        QTest::qWait(300);
+        QStringList order;
+        for (int i = 0; i < list.topLevelItemCount(); ++i)
+            order.append(QFileInfo(list.topLevelItem(i)->text(0)).baseName());
+        QCOMPARE(order, QStringList({"B", "A", "C", "D"}));
+    }
+
     void folderLocationArguments_data()
     {
         QTest::addColumn<QString>("path");
