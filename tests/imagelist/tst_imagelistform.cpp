@@ -69,7 +69,7 @@ void OnNextDialog(Action action)
     });
 }
 
-void DropUrls(QObject *target, QWidget *onto, const QStringList &paths)
+void DropUrls(QObject *target, const QStringList &paths)
 {
     QMimeData data;
     QList<QUrl> urls;
@@ -83,7 +83,6 @@ void DropUrls(QObject *target, QWidget *onto, const QStringList &paths)
     QDropEvent drop(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
     QVERIFY(drop.isAccepted());
-    Q_UNUSED(onto);
 }
 } // namespace
 
@@ -209,8 +208,8 @@ private slots:
         WritePicture(folder + "/one.png");
         TAppForm form;
         QVERIFY(form.acceptDrops());
-        DropUrls(form.ListView1->viewport(), form.ListView1, {folder + "/one.png"});
-        DropUrls(&form, &form, {folder});
+        DropUrls(form.ListView1->viewport(), {folder + "/one.png"});
+        DropUrls(&form, {folder});
         QCOMPARE(Captions(*form.ListView1), QStringList({folder + "/one.png", folder + "/one.png"}));
         QCOMPARE(form.StatusPanelText(), QStringLiteral("2 files"));
     }
