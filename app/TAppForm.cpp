@@ -5,6 +5,7 @@
 #include "infowindows/VersionInfo.h"
 #include "platform/AppPaths.h"
 #include "platform/Errors.h"
+#include "imagelist/ImageListView.h"
 #include "platform/ServiceHost.h"
 #include "platform/VersionResource.h"
 
@@ -153,7 +154,11 @@ void TAppForm::buildCentralArea()
     left->setSpacing(0);
     middle->addLayout(left, 1);
 
-    ListView1 = new QTreeWidget(central);
+    auto *imageList = new ImageListView(central);
+    connect(imageList, &ImageListView::deleteKeyPressed, this, &TAppForm::Delete1Click);
+    connect(imageList, &ImageListView::entryDropped, this, &TAppForm::ListView1DragDrop);
+    connect(imageList, &ImageListView::pathsDropped, this, &TAppForm::WMDropFiles);
+    ListView1 = imageList;
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setAccessibleName(QStringLiteral("Image files"));
     ListView1->setHeaderLabels({QStringLiteral("Image File"), QStringLiteral("Width"), QStringLiteral("Height")});
@@ -166,7 +171,8 @@ void TAppForm::buildCentralArea()
     ListView1->setDragEnabled(true);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     ListView1->setStyleSheet(QStringLiteral(
-        "QTreeView::item { border-right: 1px solid palette(midlight); border-bottom: 1px solid palette(midlight); }"));
+        "QTreeView::item { border-right: 1px solid palette(midlight); border-bottom: 1px solid palette(midlight); }"
+        "QTreeView::item:selected { background: palette(highlight); color: palette(highlighted-text); }"));
     QHeaderView *header = ListView1->header();
     header->setStretchLastSection(false);
     header->setSectionResizeMode(0, QHeaderView::Stretch);
@@ -329,6 +335,7 @@ void TAppForm::FormCreate()
     setWindowTitle(AppTitle);
     ChooseSettingsAndOpenStore();
     LoadSettingsIntoWindow();
+    setAcceptDrops(true); // files and folders dropped from a file manager
     TimerChecker->start();
     Clear1Click();
 }

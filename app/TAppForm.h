@@ -86,6 +86,7 @@ public:
     void AddAllFilesInDir(const QString &dirName);
     void ResimSayisiDegisti();
     void WMDropFiles(const QStringList &paths);
+    void ListView1DragDrop(const QPoint &position);
 
     // Script generators, one per action (TAppFormRun.cpp).
     void ExportFacePositions(const QString &PhpDir);

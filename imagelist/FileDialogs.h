@@ -1,0 +1,13 @@
+#pragma once
+
+class QFileDialog;
+class QString;
+class QWidget;
+
+// The Add Files dialog: several existing files, filters "Image Files" (png, jpg, jpeg, gif; the
+// first, selected) and "All Files". The caller owns the dialog.
+QFileDialog *NewAddFilesDialog(QWidget *parent);
+
+// The Add Folder dialog: titled "Select folder:", OK labelled "Select", several existing folders
+// at once, opening at `lastFolder`. The caller owns the dialog.
+QFileDialog *NewAddFolderDialog(QWidget *parent, const QString &lastFolder);

@@ -1,0 +1,16 @@
+#pragma once
+#include <QString>
+
+// File name extensions as the image list compares them: only the letters A to Z are lowered,
+// so names in other scripts keep their case.
+QString LowerAsciiLetters(const QString &text);
+
+// The extension of the path's last component, with its dot (".PNG"), or empty when the name
+// has no dot.
+QString FileExtension(const QString &path);
+
+// True when the extension belongs to the set scanned in folders: bmp, gif, png, tif, tiff, jpg, jpeg.
+bool IsImageFileName(const QString &path);
+
+// True when the extension belongs to the set taken from drops of single files: png, jpg, jpeg, gif.
+bool IsDropFileName(const QString &path);

@@ -1,0 +1,91 @@
+#include "imagelist/ImageListView.h"
+
+#include "imagelist/DroppedPaths.h"
+
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+
+namespace {
+// Marks a drag that started in the list; it carries no data, the current entry is what moves.
+const QString entryDragType = QStringLiteral("application/x-mirelon-image-entry");
+} // namespace
+
+ImageListView::ImageListView(QWidget *parent) : QTreeWidget(parent)
+{
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDropIndicatorShown(false);
+}
+
+void ImageListView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Delete) {
+        emit deleteKeyPressed();
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+void ImageListView::startDrag(Qt::DropActions)
+{
+    if (selectedItems().isEmpty())
+        return;
+    // Our own drag instead of the item view's: the view would remove the selected rows after a
+    // move, while here the drop handler alone decides what moves.
+    auto *drag = new QDrag(this);
+    auto *data = new QMimeData;
+    data->setData(entryDragType, QByteArray());
+    drag->setMimeData(data);
+    drag->exec(Qt::MoveAction);
+}
+
+bool ImageListView::acceptsDrag(const QDropEvent &event) const
+{
+    if (event.source() == this)
+        return event.mimeData()->hasFormat(entryDragType);
+    return event.mimeData()->hasUrls();
+}
+
+void ImageListView::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!acceptsDrag(*event)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(event->source() == this ? Qt::MoveAction : Qt::CopyAction);
+    event->accept();
+    setState(DraggingState);
+}
+
+void ImageListView::dragMoveEvent(QDragMoveEvent *event)
+{
+    QTreeWidget::dragMoveEvent(event); // scrolls the list when the pointer nears an edge
+    if (!acceptsDrag(*event)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(event->source() == this ? Qt::MoveAction : Qt::CopyAction);
+    event->accept();
+}
+
+void ImageListView::dropEvent(QDropEvent *event)
+{
+    stopAutoScroll();
+    setState(NoState);
+    if (!acceptsDrag(*event)) {
+        event->ignore();
+        return;
+    }
+    const bool internal = event->source() == this;
+    event->setDropAction(internal ? Qt::MoveAction : Qt::CopyAction);
+    event->accept();
+    if (internal)
+        emit entryDropped(event->position().toPoint());
+    else
+        emit pathsDropped(DroppedPaths(*event->mimeData()));
+    viewport()->update();
+}

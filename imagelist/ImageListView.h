@@ -1,0 +1,30 @@
+#pragma once
+#include <QStringList>
+#include <QTreeWidget>
+
+// The image list control: a report-style tree that reorders its entries by dragging inside it,
+// hands files dropped from a file manager on to its owner, and reports the Delete key.
+class ImageListView : public QTreeWidget {
+    Q_OBJECT
+
+public:
+    explicit ImageListView(QWidget *parent = nullptr);
+
+signals:
+    // Delete pressed in the list, with or without Shift, Ctrl or Alt.
+    void deleteKeyPressed();
+    // An entry dragged inside the list was released at this point of the viewport.
+    void entryDropped(const QPoint &position);
+    // Files or folders from elsewhere were dropped on the list.
+    void pathsDropped(const QStringList &paths);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    bool acceptsDrag(const QDropEvent &event) const;
+};

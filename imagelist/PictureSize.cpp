@@ -1,0 +1,62 @@
+#include "imagelist/PictureSize.h"
+
+#include "imagelist/FileExtensions.h"
+#include "imagelist/MetafileHeader.h"
+#include "platform/Errors.h"
+
+#include <QFile>
+#include <QImageReader>
+
+namespace {
+struct Decoder {
+    const char *extension; // lowered, without the dot
+    const char *qtFormat;  // Qt's image format name; null for the metafiles read here
+    const char *name;      // as the user is told
+};
+
+constexpr Decoder decoders[] = {
+    {"bmp", "bmp", "bitmap"},     {"ico", "ico", "icon"},       {"emf", nullptr, "enhanced metafile"},
+    {"wmf", nullptr, "metafile"}, {"tif", "tiff", "TIFF"},      {"tiff", "tiff", "TIFF"},
+    {"gif", "gif", "GIF"},        {"jpg", "jpeg", "JPEG"},      {"jpeg", "jpeg", "JPEG"},
+    {"png", "png", "PNG"},
+};
+
+const Decoder *DecoderFor(const QString &loweredExtension)
+{
+    for (const Decoder &decoder : decoders)
+        if (loweredExtension == QLatin1String(decoder.extension))
+            return &decoder;
+    return nullptr;
+}
+
+QSize ReadWithQt(QFile &file, const Decoder &decoder)
+{
+    QImageReader reader(&file, decoder.qtFormat);
+    reader.setAutoDetectImageFormat(false); // the extension decides, whatever the content is
+    const QString invalid = QStringLiteral("The file is not a valid %1 picture").arg(QLatin1String(decoder.name));
+    if (!reader.canRead())
+        throw MirelonError(invalid);
+    // Every listed decoder reads the size from the header; none of them decodes the picture for it.
+    const QSize size = reader.size();
+    if (!size.isValid())
+        throw MirelonError(invalid); // the header is broken
+    if (size.isEmpty())
+        throw MirelonError(QStringLiteral("The %1 picture's header gives no size").arg(QLatin1String(decoder.name)));
+    return size;
+}
+} // namespace
+
+QSize ReadPictureSize(const QString &path)
+{
+    const QString extension = FileExtension(path).mid(1);
+    const Decoder *decoder = DecoderFor(LowerAsciiLetters(extension));
+    if (!decoder)
+        throw MirelonError(QStringLiteral("Unknown picture file extension (.%1)").arg(extension));
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw MirelonError(QStringLiteral("Cannot open the file: %1").arg(file.errorString()));
+    if (!decoder->qtFormat)
+        return LowerAsciiLetters(extension) == QLatin1String("emf") ? ReadEmfSize(file) : ReadWmfSize(file);
+    return ReadWithQt(file, *decoder);
+}

@@ -1,0 +1,442 @@
+#include "app/AppState.h"
+#include "app/TAppForm.h"
+#include "imagelist/AddErrorBox.h"
+#include "platform/DesktopShell.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QImage>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+// Receives what the window hands to the desktop for opening.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl &url) { opened.append(url); }
+};
+
+namespace {
+void WritePicture(const QString &path, const char *format = "png", QSize size = {20, 10})
+{
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    QVERIFY2(picture.save(path, format), qPrintable(path));
+}
+
+void WriteText(const QString &path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("not a picture");
+}
+
+QStringList Captions(const QTreeWidget &list)
+{
+    QStringList captions;
+    for (int i = 0; i < list.topLevelItemCount(); ++i)
+        captions.append(list.topLevelItem(i)->text(0));
+    return captions;
+}
+
+QStringList Sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+// Runs `action` on the next modal dialog once it is open.
+template <typename Action>
+void OnNextDialog(Action action)
+{
+    QTimer::singleShot(0, [action] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            OnNextDialog(action);
+            return;
+        }
+        action(*dialog);
+    });
+}
+
+void DropUrls(QObject *target, const QStringList &paths)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString &path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    data.setUrls(urls);
+    const QPointF where(5, 5);
+    QDragEnterEvent enter(where.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    QVERIFY(drop.isAccepted());
+}
+} // namespace
+
+// A relative path of about 300 characters (a single name may not exceed 255 bytes).
+QString LongName()
+{
+    return QString(95, QLatin1Char('d')) + "/" + QString(95, QLatin1Char('e')) + "/" + QString(95, QLatin1Char('f')) + ".png";
+}
+
+class TestImageListForm : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir home;
+    QStringList reports;
+
+    QString MakeFolder(const QString &name)
+    {
+        const QString path = home.filePath(name);
+        QDir().mkpath(path);
+        return path;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+        qputenv("MIRELON_SERVICE_HOST", "127.0.0.1:9");
+        // No file manager on a bus that does not exist: Open Folder Location falls back at once.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/mirelon-test-bus");
+    }
+
+    void init()
+    {
+        reports.clear();
+        ReportAddError = [this](QWidget *, const QString &text) { reports.append(text); };
+    }
+
+    void cleanup() { ReportAddError = ShowAddErrorBox; }
+
+    void folderScanTakesImageFilesOnly()
+    {
+        const QString folder = MakeFolder(QStringLiteral("scan"));
+        WritePicture(folder + QStringLiteral("/a.PNG"), "png", {11, 22});
+        WriteText(folder + QStringLiteral("/b.txt"));
+        WritePicture(folder + QStringLiteral("/c.TIFF"), "tiff", {33, 44});
+        WritePicture(folder + QStringLiteral("/.hidden.jpg"), "jpeg");
+        QDir().mkpath(folder + QStringLiteral("/sub"));
+        WritePicture(folder + QStringLiteral("/sub/d.png"));
+
+        TAppForm form;
+        form.AddAllFilesInDir(folder);
+        QCOMPARE(Sorted(Captions(*form.ListView1)),
+                 QStringList({folder + "/.hidden.jpg", folder + "/a.PNG", folder + "/c.TIFF"}));
+        const QTreeWidgetItem *tiff = form.ListView1->findItems(folder + "/c.TIFF", Qt::MatchExactly).constFirst();
+        QCOMPARE(tiff->text(1), QStringLiteral("33"));
+        QCOMPARE(tiff->text(2), QStringLiteral("44"));
+        QVERIFY(!tiff->icon(0).isNull());
+        QCOMPARE(form.StatusPanelText(), QStringLiteral("3 files"));
+        QVERIFY(reports.isEmpty());
+
+        // A folder path with its trailing slash gets no second one.
+        form.Clear1Click();
+        form.AddFolderFiles(folder + QLatin1Char('/'));
+        QVERIFY(Captions(*form.ListView1).contains(folder + "/a.PNG"));
+
+        // A folder that does not exist adds nothing and says nothing.
+        form.Clear1Click();
+        form.AddAllFilesInDir(folder + QStringLiteral("/missing"));
+        QCOMPARE(form.ListView1->topLevelItemCount(), 0);
+        QVERIFY(reports.isEmpty());
+    }
+
+    void drops_data()
+    {
+        QTest::addColumn<QStringList>("dropped"); // names inside the drop folder; "." is the folder itself
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<int>("errorBoxes");
+        QTest::newRow("bmp file ignored") << QStringList{"x.bmp"} << QStringList() << 0;
+        QTest::newRow("tif file ignored") << QStringList{"y.tif"} << QStringList() << 0;
+        QTest::newRow("its folder adds them") << QStringList{"."} << QStringList{"x.JPG", "x.bmp", "y.tif"} << 1;
+        QTest::newRow("x.JPG") << QStringList{"x.JPG"} << QStringList{"x.JPG"} << 0;
+        QTest::newRow("text file skipped silently") << QStringList{"notes.txt", "x.JPG"} << QStringList{"x.JPG"} << 0;
+        QTest::newRow("bad picture reported, rest added") << QStringList{"bad.png", "x.JPG"} << QStringList{"x.JPG"} << 1;
+        QTest::newRow("link to the folder") << QStringList{"link"} << QStringList{"link/x.JPG", "link/x.bmp", "link/y.tif"} << 1;
+        QTest::newRow("path over 255 characters") << QStringList{LongName()} << QStringList{LongName()} << 0;
+    }
+    void drops()
+    {
+        QFETCH(QStringList, dropped);
+        QFETCH(QStringList, added);
+        QFETCH(int, errorBoxes);
+        const QString folder = MakeFolder(QStringLiteral("drop"));
+        WritePicture(folder + "/x.bmp", "bmp");
+        WritePicture(folder + "/y.tif", "tiff");
+        WritePicture(folder + "/x.JPG", "jpeg");
+        WriteText(folder + "/notes.txt");
+        WriteText(folder + "/bad.png");
+        QFile::link(folder, home.filePath("drop/link"));
+        // The long path lives in a folder of its own, so that the folder drops above stay short.
+        QDir deep(home.filePath("deep"));
+        const QString longName = LongName();
+        deep.mkpath(QFileInfo(longName).path());
+        WritePicture(deep.filePath(longName));
+        QVERIFY(deep.filePath(longName).size() > 255);
+
+        TAppForm form;
+        QStringList paths;
+        for (const QString &name : dropped)
+            paths.append(name == longName ? deep.filePath(name) : name == "." ? folder : folder + "/" + name);
+        form.WMDropFiles(paths);
+        QStringList expected;
+        for (const QString &name : added)
+            expected.append(name == longName ? deep.filePath(name) : folder + "/" + name);
+        QCOMPARE(Sorted(Captions(*form.ListView1)), expected);
+        QCOMPARE(reports.size(), errorBoxes);
+    }
+
+    // External drops reach the same handling whether they land on the list or elsewhere on the window.
+    void dropEventsOnListAndWindow()
+    {
+        const QString folder = MakeFolder(QStringLiteral("dropevents"));
+        WritePicture(folder + "/one.png");
+        TAppForm form;
+        QVERIFY(form.acceptDrops());
+        DropUrls(form.ListView1->viewport(), {folder + "/one.png"});
+        DropUrls(&form, {folder});
+        QCOMPARE(Captions(*form.ListView1), QStringList({folder + "/one.png", folder + "/one.png"}));
+        QCOMPARE(form.StatusPanelText(), QStringLiteral("2 files"));
+    }
+
+    void addingReportsAndDuplicates()
+    {
+        const QString folder = MakeFolder(QStringLiteral("add"));
+        WritePicture(folder + "/photo.png", "jpeg");
+        WritePicture(folder + "/same.gif.png", "png", {7, 9});
+        TAppForm form;
+
+        form.Ekle(folder + "/photo.png");
+        QCOMPARE(form.ListView1->topLevelItemCount(), 0);
+        QCOMPARE(reports, QStringList{folder + "/photo.png\r\rThe file is not a valid PNG picture"});
+        QCOMPARE(form.StatusPanelText(), QStringLiteral("0 files"));
+
+        form.Ekle(folder + "/same.gif.png");
+        QCOMPARE(form.StatusPanelText(), QStringLiteral("1 file"));
+        form.Ekle(folder + "/same.gif.png");
+        QCOMPARE(Captions(*form.ListView1), QStringList({folder + "/same.gif.png", folder + "/same.gif.png"}));
+        QCOMPARE(form.ListView1->topLevelItem(1)->text(1), QStringLiteral("7"));
+        QCOMPARE(form.StatusPanelText(), QStringLiteral("2 files"));
+    }
+
+    void addFilesDialogWithAllFiles()
+    {
+        const QString folder = MakeFolder(QStringLiteral("dialog"));
+        WriteText(folder + "/notes.txt");
+        WritePicture(folder + "/pic.jpeg", "jpeg", {3, 4});
+        TAppForm form;
+        QStringList filters;
+        OnNextDialog([&filters, folder](QFileDialog &dialog) {
+            filters = dialog.nameFilters();
+            filters.prepend(dialog.selectedNameFilter());
+            dialog.setDirectory(folder);
+            dialog.selectNameFilter(QStringLiteral("All Files (*.*)"));
+            dialog.selectFile(QStringLiteral("\"notes.txt\" \"pic.jpeg\""));
+            static_cast<QDialog &>(dialog).accept();
+        });
+        form.ToolButton1Click();
+        QCOMPARE(filters, QStringList({"Image Files (*.png *.jpg *.jpeg *.gif)", "Image Files (*.png *.jpg *.jpeg *.gif)",
+                                       "All Files (*.*)"}));
+        QCOMPARE(reports, QStringList{folder + "/notes.txt\r\rUnknown picture file extension (.txt)"});
+        QCOMPARE(Captions(*form.ListView1), QStringList{folder + "/pic.jpeg"});
+    }
+
+    void addFolderDialogWithThreeFolders()
+    {
+        const QString parent = MakeFolder(QStringLiteral("three"));
+        for (const char *name : {"f1", "f2", "f3"}) {
+            QDir(parent).mkpath(QLatin1String(name));
+            WritePicture(parent + "/" + name + "/" + name + ".png");
+        }
+        LastFolder = parent;
+        TAppForm form;
+        QString title, acceptLabel;
+        QList<QAbstractItemView::SelectionMode> selectionModes;
+        OnNextDialog([&](QFileDialog &dialog) {
+            title = dialog.windowTitle();
+            acceptLabel = dialog.labelText(QFileDialog::Accept);
+            for (const char *view : {"listView", "treeView"})
+                selectionModes.append(dialog.findChild<QAbstractItemView *>(QLatin1String(view))->selectionMode());
+            dialog.setDirectory(parent);
+            dialog.selectFile(QStringLiteral("\"f2\" \"f1\" \"f3\""));
+            static_cast<QDialog &>(dialog).accept();
+        });
+        form.ToolButton2Click();
+        QCOMPARE(title, QStringLiteral("Select folder:"));
+        QCOMPARE(acceptLabel, QStringLiteral("Select"));
+        QCOMPARE(selectionModes, QList({QAbstractItemView::ExtendedSelection, QAbstractItemView::ExtendedSelection}));
+        QCOMPARE(Captions(*form.ListView1), QStringList({parent + "/f2/f2.png", parent + "/f1/f1.png", parent + "/f3/f3.png"}));
+        QCOMPARE(LastFolder, parent + "/f2");
+
+        OnNextDialog([](QFileDialog &dialog) { dialog.reject(); });
+        form.ToolButton2Click();
+        QCOMPARE(form.ListView1->topLevelItemCount(), 3);
+        QCOMPARE(LastFolder, parent + "/f2");
+    }
+
+    void removalAndCountTexts_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Delete Selected") << "menu";
+        QTest::newRow("Delete key") << "key";
+        QTest::newRow("Ctrl+Shift+Delete") << "key with modifiers";
+    }
+    void removalAndCountTexts()
+    {
+        QFETCH(QString, how);
+        const QString folder = MakeFolder(QStringLiteral("remove"));
+        TAppForm form;
+        QCOMPARE(form.StatusPanelText(), QStringLiteral("0 files"));
+        for (int i = 0; i < 12; ++i) {
+            WritePicture(folder + QStringLiteral("/%1.png").arg(i));
+            form.Ekle(folder + QStringLiteral("/%1.png").arg(i));
+        }
+        QCOMPARE(form.StatusPanelText(), QStringLiteral("12 files"));
+        for (int i = 5; i < 12; ++i)
+            delete form.ListView1->topLevelItem(5);
+        for (int i : {0, 2, 4})
+            form.ListView1->topLevelItem(i)->setSelected(true);
+        if (how == "menu")
+            form.Delete1->trigger();
+        else
+            QTest::keyClick(form.ListView1, Qt::Key_Delete,
+                            how == "key" ? Qt::NoModifier : Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(Captions(*form.ListView1), QStringList({folder + "/1.png", folder + "/3.png"}));
+        QCOMPARE(form.StatusPanelText(), QStringLiteral("2 files"));
+
+        form.DeleteAll1->trigger();
+        QCOMPARE(form.ListView1->topLevelItemCount(), 0);
+        form.SetStatusPanelText(QStringLiteral("Completed"));
+        form.DeleteAll1->trigger(); // on an empty list
+        QCOMPARE(form.StatusPanelText(), QStringLiteral("0 files"));
+    }
+
+    // The window's drop handler works on the real list geometry: the entry under the point.
+    void dragDropOnEntries()
+    {
+        const QString folder = MakeFolder(QStringLiteral("drag"));
+        TAppForm form;
+        for (const char *name : {"A", "B", "C", "D"}) {
+            WritePicture(folder + "/" + name + ".png");
+            form.Ekle(folder + "/" + name + ".png");
+        }
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTreeWidget &list = *form.ListView1;
+        auto caption = [&](int i) { return QFileInfo(list.topLevelItem(i)->text(0)).baseName(); };
+        auto order = [&] { return caption(0) + caption(1) + caption(2) + caption(3); };
+
+        list.topLevelItem(0)->setSelected(true);
+        form.ListView1DragDrop(list.visualItemRect(list.topLevelItem(2)).center());
+        QCOMPARE(order(), QStringLiteral("BACD"));
+
+        list.topLevelItem(3)->setSelected(true);
+        form.ListView1DragDrop(list.visualItemRect(list.topLevelItem(0)).center());
+        QCOMPARE(order(), QStringLiteral("DBAC"));
+
+        list.topLevelItem(1)->setSelected(true);
+        const QRect last = list.visualItemRect(list.topLevelItem(3));
+        form.ListView1DragDrop(QPoint(last.center().x(), last.bottom() + 3 * last.height()));
+        QCOMPARE(order(), QStringLiteral("DBAC"));
+        QCOMPARE(form.StatusPanelText(), QStringLiteral("4 files"));
+    }
+
+    // A real mouse drag inside the list: press on A, move, release on C. Drags need a window
+    // system that runs them (the offscreen one ends every drag at once); CTest runs this under Xvfb.
+    void mouseDragInsideTheList()
+    {
+        if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+            QSKIP("drags do not run on the offscreen platform");
+        const QString folder = MakeFolder(QStringLiteral("mousedrag"));
+        TAppForm form;
+        for (const char *name : {"A", "B", "C", "D"}) {
+            WritePicture(folder + "/" + name + ".png");
+            form.Ekle(folder + "/" + name + ".png");
+        }
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTreeWidget &list = *form.ListView1;
+        QWidget *viewport = list.viewport();
+        const QPoint a = list.visualItemRect(list.topLevelItem(0)).center();
+        const QPoint c = list.visualItemRect(list.topLevelItem(2)).center();
+        QTimer::singleShot(100, viewport, [viewport, c] {
+            QTest::mouseMove(viewport, c);
+            QTest::mouseRelease(viewport, Qt::LeftButton, {}, c);
+        });
+        QTest::mousePress(viewport, Qt::LeftButton, {}, a);
+        QTest::mouseMove(viewport, a + QPoint(0, QApplication::startDragDistance() + 2));
+        QTest::mouseMove(viewport, a + QPoint(0, 2 * QApplication::startDragDistance() + 4));
+        QTest::qWait(300);
+        QStringList order;
+        for (int i = 0; i < list.topLevelItemCount(); ++i)
+            order.append(QFileInfo(list.topLevelItem(i)->text(0)).baseName());
+        QCOMPARE(order, QStringList({"B", "A", "C", "D"}));
+    }
+
+    void folderLocationArguments_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("uri");
+        QTest::newRow("blank") << "/home/user/Pictures/a b.png" << "file:///home/user/Pictures/a%20b.png";
+        QTest::newRow("hash and percent") << "/p/#1 100%.png" << "file:///p/%231%20100%25.png";
+        QTest::newRow("quote and non-ASCII") << QString::fromUtf8("/p/\"ü\".png") << "file:///p/%22%C3%BC%22.png";
+    }
+    void folderLocationArguments()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, uri);
+        for (const QDBusMessage &message : {ShowItemsMessage(path), ShowItemPropertiesMessage(path)}) {
+            QCOMPARE(message.service(), QStringLiteral("org.freedesktop.FileManager1"));
+            QCOMPARE(message.path(), QStringLiteral("/org/freedesktop/FileManager1"));
+            QCOMPARE(message.interface(), QStringLiteral("org.freedesktop.FileManager1"));
+            QCOMPARE(message.arguments().size(), 2);
+            QCOMPARE(message.arguments().at(0).toStringList(), QStringList{uri});
+            QCOMPARE(QUrl(uri).toLocalFile(), path);
+            QCOMPARE(message.arguments().at(1).toString(), QString());
+        }
+        QCOMPARE(ShowItemsMessage(path).member(), QStringLiteral("ShowItems"));
+        QCOMPARE(ShowItemPropertiesMessage(path).member(), QStringLiteral("ShowItemProperties"));
+    }
+
+    void shellCommandsOnTheCurrentEntry()
+    {
+        const QString folder = MakeFolder(QStringLiteral("shell dir"));
+        WritePicture(folder + "/a b.png");
+        WritePicture(folder + "/c.png");
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        TAppForm form;
+
+        form.Open1->trigger(); // no entries: nothing
+        form.OpenFolderLocation1->trigger();
+        form.Properties1->trigger();
+        QVERIFY(catcher.opened.isEmpty());
+
+        form.Ekle(folder + "/c.png");
+        form.Ekle(folder + "/a b.png");
+        form.ListView1->topLevelItem(1)->setSelected(true);
+        form.Open1->trigger();
+        form.OpenFolderLocation1->trigger(); // no file manager here: the folder is opened
+        form.Properties1->trigger();         // fails silently
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.opened, QList<QUrl>({QUrl::fromLocalFile(folder + "/a b.png"), QUrl::fromLocalFile(folder)}));
+    }
+};
+
+QTEST_MAIN(TestImageListForm)
+#include "tst_imagelistform.moc"

@@ -1,0 +1,243 @@
+#include "imagelist/FileExtensions.h"
+#include "imagelist/PictureSize.h"
+#include "platform/Errors.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+namespace {
+void WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+void PutUInt32(QByteArray &data, int offset, quint32 value)
+{
+    qToLittleEndian(value, data.data() + offset);
+}
+
+void PutUInt16(QByteArray &data, int offset, quint16 value)
+{
+    qToLittleEndian(value, data.data() + offset);
+}
+
+// The fixed header of an enhanced metafile: a frame of widthMm x heightMm on a reference
+// device of 1920 x 1080 pixels that measures 508 x 286 mm.
+QByteArray EmfHeader(int widthMm, int heightMm)
+{
+    QByteArray header(88, '\0');
+    PutUInt32(header, 0, 1);
+    PutUInt32(header, 4, 88);
+    PutUInt32(header, 16, quint32(widthMm * 1920 / 508 - 1)); // bounds in device pixels, inclusive
+    PutUInt32(header, 20, quint32(heightMm * 1080 / 286 - 1));
+    PutUInt32(header, 32, quint32(widthMm * 100));
+    PutUInt32(header, 36, quint32(heightMm * 100));
+    PutUInt32(header, 40, 0x464D4520);
+    PutUInt32(header, 72, 1920);
+    PutUInt32(header, 76, 1080);
+    PutUInt32(header, 80, 508);
+    PutUInt32(header, 84, 286);
+    return header;
+}
+
+// A placeable Windows metafile header with its bounding box in units per inch, followed by the
+// standard metafile header.
+QByteArray WmfHeader(int right, int bottom, int unitsPerInch)
+{
+    QByteArray header(40, '\0');
+    PutUInt32(header, 0, 0x9AC6CDD7);
+    PutUInt16(header, 10, quint16(right));
+    PutUInt16(header, 12, quint16(bottom));
+    PutUInt16(header, 14, quint16(unitsPerInch));
+    PutUInt16(header, 22, 1);
+    PutUInt16(header, 24, 9);
+    return header;
+}
+
+// Qt reads GIF but cannot write it: a one-colour GIF built by hand. The LZW stream sends a clear
+// code before every second pixel, so every code stays three bits wide.
+QByteArray GifPicture(QSize size)
+{
+    QByteArray gif("GIF89a");
+    auto put16 = [&gif](int value) { gif.append(char(value & 0xff)).append(char(value >> 8)); };
+    put16(size.width());
+    put16(size.height());
+    gif.append("\x80\x00\x00", 3);                 // global colour table of two entries
+    gif.append("\x00\x00\x00\xff\xff\xff", 6);
+    gif.append(',');
+    put16(0);
+    put16(0);
+    put16(size.width());
+    put16(size.height());
+    gif.append('\0').append('\2');                 // no local table; LZW minimum code size 2
+    QByteArray codes;
+    quint32 bits = 0;
+    int bitCount = 0;
+    auto putCode = [&](quint32 code) {
+        bits |= code << bitCount;
+        bitCount += 3;
+        while (bitCount >= 8) {
+            codes.append(char(bits & 0xff));
+            bits >>= 8;
+            bitCount -= 8;
+        }
+    };
+    const qint64 pixels = qint64(size.width()) * size.height();
+    for (qint64 i = 0; i < pixels; ++i) {
+        if (i % 2 == 0)
+            putCode(4);
+        putCode(0);
+    }
+    putCode(5);
+    if (bitCount > 0)
+        codes.append(char(bits & 0xff));
+    for (qsizetype at = 0; at < codes.size(); at += 255) {
+        const QByteArray block = codes.mid(at, 255);
+        gif.append(char(block.size())).append(block);
+    }
+    gif.append('\0').append(';');
+    return gif;
+}
+
+QByteArray EncodedPicture(const char *format, QSize size)
+{
+    if (qstrcmp(format, "gif") == 0)
+        return GifPicture(size);
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, format))
+        qFatal("cannot encode %s", format);
+    return bytes;
+}
+} // namespace
+
+class TestPictureSize : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+
+private slots:
+    void extensionSets_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("folderScan");
+        QTest::addColumn<bool>("drop");
+        QTest::newRow("a.PNG") << "/p/a.PNG" << true << true;
+        QTest::newRow("x.JPG") << "/p/x.JPG" << true << true;
+        QTest::newRow("y.Jpeg") << "/p/y.Jpeg" << true << true;
+        QTest::newRow("g.gif") << "/p/g.gif" << true << true;
+        QTest::newRow("c.TIFF") << "/p/c.TIFF" << true << false;
+        QTest::newRow("t.tif") << "/p/t.tif" << true << false;
+        QTest::newRow("b.bmp") << "/p/b.bmp" << true << false;
+        QTest::newRow("i.ico not scanned") << "/p/i.ico" << false << false;
+        QTest::newRow("b.txt") << "/p/b.txt" << false << false;
+        QTest::newRow("last dot counts") << "/p/a.png.txt" << false << false;
+        QTest::newRow("dot in folder only") << "/p/dir.png/file" << false << false;
+        QTest::newRow("hidden .png") << "/p/.png" << true << true;
+        QTest::newRow("non-ASCII capital not lowered") << QString::fromUtf8("/p/a.PNĞ") << false << false;
+    }
+    void extensionSets()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, folderScan);
+        QFETCH(bool, drop);
+        QCOMPARE(IsImageFileName(name), folderScan);
+        QCOMPARE(IsDropFileName(name), drop);
+    }
+
+    void sizeFromHeader_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("png") << "a.png" << EncodedPicture("png", {640, 480}) << QSize(640, 480);
+        QTest::newRow("x.JPG") << "x.JPG" << EncodedPicture("jpeg", {33, 17}) << QSize(33, 17);
+        QTest::newRow("jpeg") << "x.jpeg" << EncodedPicture("jpeg", {4000, 3}) << QSize(4000, 3);
+        QTest::newRow("gif") << "g.GIF" << EncodedPicture("gif", {5, 7}) << QSize(5, 7);
+        QTest::newRow("bmp") << "b.bmp" << EncodedPicture("bmp", {31, 2}) << QSize(31, 2);
+        QTest::newRow("c.TIFF") << "c.TIFF" << EncodedPicture("tiff", {12, 34}) << QSize(12, 34);
+        QTest::newRow("tif") << "c.tif" << EncodedPicture("tiff", {1, 1}) << QSize(1, 1);
+        QTest::newRow("ico") << "i.ico" << EncodedPicture("ico", {48, 32}) << QSize(48, 32);
+        QTest::newRow("emf 100 x 50 mm") << "m.emf" << EmfHeader(100, 50) << QSize(378, 189);
+        QTest::newRow("wmf 1 x 2 inch") << "m.WMF" << WmfHeader(1440, 2880, 1440) << QSize(96, 192);
+    }
+    void sizeFromHeader()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QSize, size);
+        const QString path = dir.filePath(name);
+        WriteBytes(path, content);
+        QCOMPARE(ReadPictureSize(path), size);
+    }
+
+    void refused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("message");
+        const QByteArray png = EncodedPicture("png", {8, 8});
+        QTest::newRow("notes.txt") << "notes.txt" << QByteArray("text") << "Unknown picture file extension (.txt)";
+        QTest::newRow("case kept in the text") << "notes.TXT" << QByteArray("text") << "Unknown picture file extension (.TXT)";
+        QTest::newRow("no extension") << "README" << QByteArray("text") << "Unknown picture file extension (.)";
+        QTest::newRow("JPEG data in photo.png") << "photo.png" << EncodedPicture("jpeg", {8, 8}) << "The file is not a valid PNG picture";
+        QTest::newRow("PNG data in photo.jpg") << "photo.jpg" << png << "The file is not a valid JPEG picture";
+        QTest::newRow("empty gif") << "e.gif" << QByteArray() << "The file is not a valid GIF picture";
+        QTest::newRow("png cut inside its header") << "cut.png" << png.left(12) << "The file is not a valid PNG picture";
+        QTest::newRow("bmp with text") << "t.bmp" << QByteArray(64, 'x') << "The file is not a valid bitmap picture";
+        QTest::newRow("emf with text") << "t.emf" << QByteArray(100, 'x') << "The file is not a valid enhanced metafile";
+        QTest::newRow("emf too short") << "s.emf" << EmfHeader(10, 10).left(40) << "The file is too short for a metafile header";
+        QTest::newRow("emf without size") << "z.emf" << EmfHeader(0, 0) << "The enhanced metafile's header gives no picture size";
+        QTest::newRow("wmf not placeable") << "n.wmf" << QByteArray(40, '\1') << "The file is not a placeable Windows metafile, so its size is unknown";
+        QTest::newRow("wmf zero units per inch") << "u.wmf" << WmfHeader(100, 100, 0) << "The Windows metafile's header gives no picture size";
+    }
+    void refused()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        const QString path = dir.filePath(name);
+        WriteBytes(path, content);
+        try {
+            const QSize size = ReadPictureSize(path);
+            QFAIL(qPrintable(QStringLiteral("read %1 x %2").arg(size.width()).arg(size.height())));
+        } catch (const MirelonError &error) {
+            QCOMPARE(error.message(), message);
+        }
+    }
+
+    void unopenableFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing") << "missing.png" << "Cannot open the file: No such file or directory";
+        QTest::newRow("a folder named like a picture") << "folder.jpg" << "Cannot open the file: file to open is a directory";
+    }
+    void unopenableFiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        if (name.startsWith(QLatin1String("folder")))
+            QVERIFY(QDir(dir.path()).mkpath(name));
+        try {
+            ReadPictureSize(dir.filePath(name));
+            QFAIL("no error");
+        } catch (const MirelonError &error) {
+            QCOMPARE(error.message(), message);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPictureSize)
+#include "tst_picturesize.moc"
