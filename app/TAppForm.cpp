@@ -120,7 +120,7 @@ void TAppForm::buildToolBar()
         button->setAccessibleDescription(hint);
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setIconSize(QSize(64, 64));
-        button->setFixedSize(71, 84);
+        button->setMinimumSize(71, 84); // grows when the desktop font needs more room for the caption
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::TabFocus);
         ToolBar1->addWidget(button);
