@@ -23,11 +23,11 @@ std::optional<Action> ActionNamed(const QString &text)
     return std::nullopt;
 }
 
-QString AbsoluteDestination(const QString &destination)
+QString AbsoluteToCurrentFolder(const QString &path)
 {
-    if (destination.startsWith(QLatin1Char('/')))
-        return destination;
-    return WithTrailingSlash(QDir::currentPath()) + destination;
+    if (path.startsWith(QLatin1Char('/')))
+        return path;
+    return WithTrailingSlash(QDir::currentPath()) + path;
 }
 
 void WriteScriptFile(const QString &path, const QByteArray &bytes)
@@ -41,11 +41,11 @@ void WriteScriptFile(const QString &path, const QByteArray &bytes)
 void RunAction(Action action, const ActionRunValues &values, const ActionRunWindow &window)
 {
     const QString outputFormat = values.formatText.toLower();
-    const QString scriptPath = ScriptPath(values.settingsDir);
+    const QString scriptPath = AbsoluteToCurrentFolder(ScriptPath(values.settingsDir));
     const QString command = InterpreterCommand(InterpreterFile(values.phpDir), scriptPath);
     // Save Faces reads the destination once; the script numbers the face files itself.
     const QString outputDirectory = action == Action::SaveFacesAsSeparateImages
-                                        ? WithoutTrailingSlash(AbsoluteDestination(window.destination()))
+                                        ? WithoutTrailingSlash(AbsoluteToCurrentFolder(window.destination()))
                                         : QString();
 
     for (qsizetype index = 0; index < window.entryCount(); ++index) {
@@ -54,9 +54,9 @@ void RunAction(Action action, const ActionRunValues &values, const ActionRunWind
 
         QString outputName;
         if (action == Action::ExportFacePositions)
-            outputName = OutputTextPath(AbsoluteDestination(window.destination()));
+            outputName = OutputTextPath(AbsoluteToCurrentFolder(window.destination()));
         else if (action != Action::SaveFacesAsSeparateImages)
-            outputName = OutputBase(AbsoluteDestination(window.destination()), outputFormat);
+            outputName = OutputBase(AbsoluteToCurrentFolder(window.destination()), outputFormat);
 
         window.processEvents();
 

@@ -32,9 +32,10 @@ struct ActionRunWindow {
     OutputSink appendOutput;
 };
 
-// A destination as the scripts must see it: a relative one is taken against this process's
-// current folder, because the interpreter runs in phpDir and would otherwise write elsewhere.
-QString AbsoluteDestination(const QString &destination);
+// A path as the scripts and the interpreter must see it: a relative one is taken against this
+// process's current folder, because the interpreter runs in phpDir and would otherwise read and
+// write elsewhere than where the free names were chosen.
+QString AbsoluteToCurrentFolder(const QString &path);
 
 // Walks the entries in list order; for each one writes its script to temp.php in the settings
 // folder and runs the interpreter on it, whatever became of the previous image. An entry's

@@ -56,7 +56,7 @@ void CreateDestination(const QString &destination)
 {
     if (destination.isEmpty())
         throw MirelonError(QStringLiteral("Unable to create directory"));
-    QDir().mkpath(AbsoluteDestination(destination));
+    QDir().mkpath(AbsoluteToCurrentFolder(destination));
 }
 
 void Convert(const ConvertRequest &request, const ConvertWindow &window)

@@ -340,8 +340,8 @@ private slots:
         QCOMPARE(ReadAll(blocker), QByteArray("keep"));
     }
 
-    // The interpreter runs in the php folder; a relative destination still means the folder
-    // the application sees, where the free name was chosen.
+    // The interpreter runs in the php folder; a relative destination (or settings folder) still
+    // means the folder the application sees, where the free name was chosen.
     void relativeDestination()
     {
         Run run = newRun("relative");
@@ -354,6 +354,7 @@ private slots:
         QVERIFY(WriteAll(phpDir.filePath("rel/output.png"), "php folder's own"));
         run.entries = {image};
         run.destination = "rel";
+        run.settingsDir = "settings/";
         const QString previous = QDir::currentPath();
         QDir::setCurrent(dir.filePath("relative"));
         QDir().mkpath("rel");
