@@ -52,13 +52,15 @@ void RunAction(Action action, const ActionRunValues &values, const ActionRunWind
         const QString inputPath = window.entryPath(index);
         window.setStatus(QStringLiteral("Processing ") + inputPath + QStringLiteral("..."));
 
+        // The name is chosen after the window has had its turn: whatever ran meanwhile (another
+        // "Convert" among them) has written its files by then, and nothing runs between this
+        // choice and the script that writes the file.
+        window.processEvents();
         QString outputName;
         if (action == Action::ExportFacePositions)
             outputName = OutputTextPath(AbsoluteToCurrentFolder(window.destination()));
         else if (action != Action::SaveFacesAsSeparateImages)
             outputName = OutputBase(AbsoluteToCurrentFolder(window.destination()), outputFormat);
-
-        window.processEvents();
 
         QStringList lines;
         switch (action) {

@@ -364,6 +364,28 @@ private slots:
         QCOMPARE(ReadAll(phpDir.filePath("rel/output.png")), QByteArray("php folder's own"));
     }
 
+    // Whatever the window does while it has its turn (another run among them) may write into
+    // the destination; the name is chosen after that, so nothing written then is overwritten.
+    void filesWrittenWhileTheWindowHasItsTurnAreKept()
+    {
+        Run run = newRun("turn");
+        const QString image = inPath("turn", "a.png");
+        QVERIFY(WriteImageWithFaces(image, PlainImage(30, 30), {{1, 1, 5, 5}}));
+        run.entries = {image};
+        ActionRunValues values{run.phpDir, FixtureLibrary(), run.settingsDir, "PNG"};
+        ActionRunWindow window;
+        window.entryCount = [&run] { return run.entries.size(); };
+        window.entryPath = [&run](qsizetype i) { return run.entries.at(i); };
+        window.destination = [&run] { return run.destination; };
+        window.setStatus = [](const QString &) {};
+        window.processEvents = [&run] { WriteAll(run.destination + "/output.png", "written meanwhile"); };
+        window.clearOutput = [] {};
+        window.appendOutput = [](const QString &) {};
+        RunAction(Action::MarkFacesInImage, values, window);
+        QCOMPARE(ReadAll(run.destination + "/output.png"), QByteArray("written meanwhile"));
+        QCOMPARE(QImage(run.destination + "/output (2).png").size(), QSize(30, 30));
+    }
+
     void scriptFileCannotBeWritten()
     {
         Run run = newRun("noscript");
