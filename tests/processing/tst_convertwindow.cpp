@@ -28,11 +28,18 @@ class TestConvertWindow : public QObject {
         form.ListView1->addTopLevelItem(new QTreeWidgetItem(QStringList{path, width, height}));
     }
 
+    // The window may choose its own settings folder while it is created; temp.php goes here.
+    void useTestSettingsFolder()
+    {
+        SettingsDir = dir.filePath("settings/");
+    }
+
 private slots:
     void initTestCase()
     {
-        SettingsDir = dir.filePath("settings/");
-        QDir().mkpath(SettingsDir);
+        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
+        qputenv("MIRELON_SERVICE_HOST", "127.0.0.1:9"); // the update check must stay on this machine
+        QDir().mkpath(dir.filePath("settings"));
         ReplacedRunPrompts().confirm = [this](const QString &q) {
             prompts << q;
             return 7;
@@ -62,6 +69,7 @@ private slots:
         const QString tag = QTest::currentDataTag();
         QVERIFY(QDir().mkpath(dir.filePath(tag + "/in")));
         TAppForm form;
+        useTestSettingsFolder();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QStringList images;
