@@ -1,0 +1,9 @@
+#pragma once
+#include <QString>
+
+// Where the pieces of a run live. The interpreter sits in the folder "php" beside the
+// executable (PhpDir, also the working folder of every run), the detection library beside the
+// executable, and the script of the current image in the settings folder.
+QString InterpreterFile(const QString &phpDir);          // phpDir + "/php"
+QString LibraryPath(const QString &executableFolder);    // executableFolder + "/FaceDetector.php"
+QString ScriptPath(const QString &settingsDir);          // settingsDir + "temp.php"

@@ -1,0 +1,110 @@
+#include "processing/RunConsoleCommand.h"
+
+#include <QPlainTextEdit>
+#include <QStringDecoder>
+#include <QTextCursor>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace {
+// One end of a pipe, closed when it goes out of scope.
+class FileDescriptor {
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    ~FileDescriptor() { close(); }
+    int get() const { return fd_; }
+    void close()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+class SpawnFileActions {
+public:
+    SpawnFileActions() { posix_spawn_file_actions_init(&actions_); }
+    SpawnFileActions(const SpawnFileActions &) = delete;
+    SpawnFileActions &operator=(const SpawnFileActions &) = delete;
+    ~SpawnFileActions() { posix_spawn_file_actions_destroy(&actions_); }
+    posix_spawn_file_actions_t *get() { return &actions_; }
+
+private:
+    posix_spawn_file_actions_t actions_;
+};
+
+void waitForChild(pid_t child)
+{
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+} // namespace
+
+void RunConsoleCommand(const QString &command, const QString &workingDirectory, const OutputSink &sink)
+{
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0)
+        return; // nothing can be run without the pipe; the callers expect no message
+    FileDescriptor readEnd(ends[0]);
+    FileDescriptor writeEnd(ends[1]);
+
+    // The child gets the write end as standard output and standard error; the duplicates lose
+    // close-on-exec, the originals (and the read end) do not reach the shell.
+    SpawnFileActions actions;
+    const QByteArray directory = workingDirectory.toLocal8Bit();
+    posix_spawn_file_actions_adddup2(actions.get(), writeEnd.get(), STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(actions.get(), writeEnd.get(), STDERR_FILENO);
+    posix_spawn_file_actions_addchdir_np(actions.get(), directory.constData());
+
+    const QByteArray commandLine = command.toLocal8Bit();
+    char shell[] = "/bin/sh";
+    char dashC[] = "-c";
+    char *argv[] = {shell, dashC, const_cast<char *>(commandLine.constData()), nullptr};
+    pid_t child = -1;
+    const int started = posix_spawn(&child, shell, actions.get(), nullptr, argv, environ);
+    writeEnd.close(); // so that the read end reports the end once every writer is gone
+    if (started != 0)
+        return;
+
+    try {
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        char buffer[255];
+        for (;;) {
+            const ssize_t count = ::read(readEnd.get(), buffer, sizeof buffer);
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count <= 0)
+                break; // every writer has gone, or the read failed
+            const QString piece = decoder.decode(QByteArrayView(buffer, count));
+            if (!piece.isEmpty() && sink)
+                sink(piece);
+        }
+    } catch (...) {
+        readEnd.close(); // a child still writing gets EPIPE instead of blocking the wait
+        waitForChild(child);
+        throw;
+    }
+    waitForChild(child);
+}
+
+OutputSink AppendToTextBox(QPlainTextEdit *box)
+{
+    return [box](const QString &piece) {
+        QTextCursor cursor(box->document());
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(piece);
+    };
+}

@@ -1,0 +1,18 @@
+#pragma once
+#include <QString>
+
+#include <functional>
+
+class QPlainTextEdit;
+
+// Receives the command's output, piece by piece, in the order it was written.
+using OutputSink = std::function<void(const QString &piece)>;
+
+// Runs `command` with /bin/sh -c in `workingDirectory`, standard output and standard error in
+// one pipe, and hands what arrives to `sink` in pieces of at most 255 bytes (decoded as UTF-8;
+// a character split between two pieces is joined again). Returns after the shell has ended.
+// A command that cannot be started (no such working directory, no shell) returns quietly.
+void RunConsoleCommand(const QString &command, const QString &workingDirectory, const OutputSink &sink);
+
+// A sink that appends each piece to the end of `box`'s text.
+OutputSink AppendToTextBox(QPlainTextEdit *box);

@@ -1,0 +1,7 @@
+#include "processing/RunPrompts.h"
+
+RunPrompts &ReplacedRunPrompts()
+{
+    static RunPrompts prompts;
+    return prompts;
+}

@@ -1,0 +1,30 @@
+#pragma once
+#include <QString>
+
+// Naming of output files in the destination folder.
+
+// `folder` with a "/" appended unless it already ends with one.
+QString WithTrailingSlash(const QString &folder);
+// `folder` without one trailing "/" ("/" itself becomes "").
+QString WithoutTrailingSlash(const QString &folder);
+
+// A file name split once: folder part (up to and including the last "/"), base name, and the
+// extension from the last "." of the file name on (dot included, empty without a dot).
+// A NUL character, the one character no path may hold, raises "Invalid characters in path".
+struct FileNameParts {
+    QString folder;
+    QString base;
+    QString extension;
+};
+FileNameParts SplitFileName(const QString &filename);
+
+// `filename` if no file exists under it, else the first of "base (2).ext", "base (3).ext", ...
+// under which no file exists. Only files count: a folder of that name does not take the name.
+QString FindFilenameThatDoesNotExist(const QString &filename);
+
+// Export Face Positions: the first free of output.txt, output (2).txt, ... in `destination`.
+QString OutputTextPath(const QString &destination);
+
+// Mark and Blur: the first free output.<format>, output (2).<format>, ... in `destination`,
+// without its extension; the script appends "." and the extension.
+QString OutputBase(const QString &destination, const QString &outputFormat);

@@ -1,0 +1,82 @@
+#include "scripts/ScriptFrame.h"
+
+#include "scripts/PhpLiteral.h"
+
+QStringList TemplateLines(const char *text)
+{
+    return QString::fromUtf8(text).split(QLatin1Char('\n'));
+}
+
+QStringList ScriptPrologue(const QString &libraryPath, const QString &inputPath)
+{
+    return {
+        QStringLiteral("<?php"),
+        QStringLiteral("include(realpath('") + PhpQuoted(libraryPath) + QStringLiteral("'));"),
+        QStringLiteral("$detector = new FaceDetector();"),
+        QStringLiteral("$detector->scan(realpath('") + PhpQuoted(inputPath) + QStringLiteral("'));"),
+        QStringLiteral("$faces = $detector->getFaces();"),
+    };
+}
+
+QStringList ImageLoadingBlock(const QString &outputFormat, const QString &inputPath)
+{
+    QStringList lines{
+        QStringLiteral("$outputFormat = '") + PhpQuoted(outputFormat) + QStringLiteral("';"),
+        QStringLiteral("$imageContent = file_get_contents(realpath('") + PhpQuoted(inputPath) + QStringLiteral("'));"),
+    };
+    lines += TemplateLines(R"php(if ($imageContent === false) {
+    die("Failed to read the input file.");
+}
+$image = imagecreatefromstring($imageContent);
+if (!$image) {
+    die("Failed to load image or unsupported input format.");
+})php");
+    return lines;
+}
+
+QStringList FormatSaveBlock(const QString &outputBase)
+{
+    QStringList lines = TemplateLines(R"php(
+// Set output filename and save based on chosen format)php");
+    lines += QStringLiteral("$outputBase = '") + PhpQuoted(outputBase) + QStringLiteral("';");
+    lines += TemplateLines(R"php(
+switch (strtolower($outputFormat)) {
+    case 'png':
+        $outputFile = $outputBase . ".png";
+        imagepng($image, $outputFile);
+        break;
+
+    case 'jpg':
+    case 'jpeg':
+        $outputFile = $outputBase . ".jpg";
+        imagejpeg($image, $outputFile, 90); // quality 90
+        break;
+
+    case 'bmp':
+        $outputFile = $outputBase . ".bmp";
+        imagebmp($image, $outputFile);
+        break;
+
+    case 'webp':
+        $outputFile = $outputBase . ".webp";
+        imagewebp($image, $outputFile, 90); // quality 90
+        break;
+
+    default:
+        imagedestroy($image);
+        die("Unsupported output format: $outputFormat");
+}
+
+imagedestroy($image);)php");
+    return lines;
+}
+
+QByteArray EncodeScript(const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines) {
+        bytes += line.toUtf8();
+        bytes += "\r\n";
+    }
+    return bytes;
+}

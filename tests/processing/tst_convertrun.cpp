@@ -1,0 +1,164 @@
+// The "Convert" command's checks and its end, with a recorded window.
+#include "platform/Errors.h"
+#include "processing/ConvertRun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+// Records what the command does to the window.
+struct Recorder {
+    QStringList events;
+    int answer = 6;
+    std::function<void(Action)> onAction;
+
+    ConvertWindow window()
+    {
+        ConvertWindow w;
+        w.confirm = [this](const QString &question) {
+            events << "confirm:" + question;
+            return answer;
+        };
+        w.showError = [this](const QString &text) { events << "error:" + text; };
+        w.setBusyCursor = [this](bool busy) { events << (busy ? "busy" : "normal"); };
+        w.processEvents = [] {};
+        w.runAction = [this](Action action) {
+            events << "action:" + QString::number(int(action));
+            if (onAction)
+                onAction(action);
+        };
+        w.setStatus = [this](const QString &text) { events << "status:" + text; };
+        w.beep = [this] { events << "beep"; };
+        return w;
+    }
+};
+
+// A php folder whose interpreter file exists.
+QString phpDirIn(const QTemporaryDir &dir)
+{
+    QDir(dir.path()).mkpath("php");
+    QFile interpreter(dir.filePath("php/php"));
+    interpreter.open(QIODevice::WriteOnly);
+    return dir.filePath("php");
+}
+} // namespace
+
+class TestConvertRun : public QObject {
+    Q_OBJECT
+
+private slots:
+    void veryLargeCount_data()
+    {
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QString>("height");
+        QTest::addColumn<int>("count");
+        QTest::newRow("1920 x 1920") << "1920" << "1920" << 0;
+        QTest::newRow("1921 x 100") << "1921" << "100" << 1;
+        QTest::newRow("100 x 1921") << "100" << "1921" << 1;
+        QTest::newRow("not a number") << "wide" << "" << 0;
+    }
+    void veryLargeCount()
+    {
+        QFETCH(QString, width);
+        QFETCH(QString, height);
+        QFETCH(int, count);
+        QCOMPARE(VeryLargeCount({{width, height}}), count);
+    }
+
+    void questionTexts()
+    {
+        QCOMPARE(VeryLargeQuestion(1), QString("1 image is very large!\r\rContinue?"));
+        QCOMPARE(VeryLargeQuestion(2), QString("2 images are very large!\r\rContinue?"));
+    }
+
+    void refusalLeavesEverythingAsItWas_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("No") << 7;
+        QTest::newRow("Escape or closed") << 2;
+    }
+    void refusalLeavesEverythingAsItWas()
+    {
+        QFETCH(int, answer);
+        QTemporaryDir dir;
+        Recorder recorder;
+        recorder.answer = answer;
+        Convert({{{"3000", "2000"}, {"2000", "10"}, {"10", "10"}}, phpDirIn(dir), dir.filePath("out"),
+                 "Mark Faces in Image"},
+                recorder.window());
+        QCOMPARE(recorder.events, QStringList{"confirm:2 images are very large!\r\rContinue?"});
+        QVERIFY(!QFile::exists(dir.filePath("out")));
+    }
+
+    void missingInterpreter()
+    {
+        QTemporaryDir dir;
+        Recorder recorder;
+        Convert({{}, dir.filePath("php"), dir.filePath("out"), "Mark Faces in Image"}, recorder.window());
+        QCOMPARE(recorder.events, QStringList{"error:File not found!\r\r" + dir.filePath("php/php")});
+        QVERIFY(!QFile::exists(dir.filePath("out")));
+    }
+
+    void emptyDestinationIsAnError()
+    {
+        QTemporaryDir dir;
+        Recorder recorder;
+        QVERIFY_THROWS_EXCEPTION(MirelonError, Convert({{}, phpDirIn(dir), "", "Mark Faces in Image"}, recorder.window()));
+        QVERIFY(recorder.events.isEmpty()); // raised before the cursor changes
+    }
+
+    void emptyListStillCompletes()
+    {
+        QTemporaryDir dir;
+        Recorder recorder;
+        Convert({{}, phpDirIn(dir), dir.filePath("A/B/C"), "Mark Faces in Image"}, recorder.window());
+        QCOMPARE(recorder.events, (QStringList{"busy", "action:1", "normal", "status:Completed", "beep"}));
+        QVERIFY(QFileInfo(dir.filePath("A/B/C")).isDir());
+    }
+
+    void dispatchIsExact_data()
+    {
+        QTest::addColumn<QString>("actionText");
+        QTest::addColumn<QStringList>("calls");
+        QTest::newRow("export") << "Export Face Positions" << QStringList{"action:0"};
+        QTest::newRow("mark") << "Mark Faces in Image" << QStringList{"action:1"};
+        QTest::newRow("blur") << "Blur Faces in Image" << QStringList{"action:2"};
+        QTest::newRow("save") << "Save Faces as Separate Images" << QStringList{"action:3"};
+        QTest::newRow("other case") << "export face positions" << QStringList{};
+        QTest::newRow("trailing blank") << "Mark Faces in Image " << QStringList{};
+    }
+    void dispatchIsExact()
+    {
+        QFETCH(QString, actionText);
+        QFETCH(QStringList, calls);
+        QTemporaryDir dir;
+        Recorder recorder;
+        Convert({{}, phpDirIn(dir), dir.filePath("out"), actionText}, recorder.window());
+        QCOMPARE(recorder.events, (QStringList{"busy"} + calls + QStringList{"normal", "status:Completed", "beep"}));
+    }
+
+    void errorInTheRunRestoresTheCursorWithoutCompleted()
+    {
+        QTemporaryDir dir;
+        Recorder recorder;
+        recorder.onAction = [](Action) { throw MirelonError("Cannot create file"); };
+        QVERIFY_THROWS_EXCEPTION(MirelonError,
+                                 Convert({{}, phpDirIn(dir), dir.filePath("out"), "Blur Faces in Image"}, recorder.window()));
+        QCOMPARE(recorder.events, (QStringList{"busy", "action:2", "normal"}));
+    }
+
+    void uncreatableDestinationIsLeftToTheScripts()
+    {
+        QTemporaryDir dir;
+        QFile blocker(dir.filePath("file"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        Recorder recorder;
+        Convert({{}, phpDirIn(dir), dir.filePath("file/out"), "Mark Faces in Image"}, recorder.window());
+        QVERIFY(recorder.events.contains("status:Completed"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConvertRun)
+#include "tst_convertrun.moc"
