@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cmath>
 #include <exception>
-#include <limits>
 #include <mutex>
 #include <thread>
 
@@ -26,7 +25,7 @@ struct Level {
 struct WorkItem {
     int level = 0;
     Tile tile;
-    float maxSize = 0; // largest box (model pixels) this level answers for
+    double minBox = 0, maxBox = 0; // box sizes (model pixels) the level answers for
 };
 
 Level MakeLevel(const cv::Mat &picture, double scale)
@@ -82,7 +81,8 @@ std::vector<Detection> RunTiles(const std::vector<Level> &levels, const std::vec
                 for (const Detection &d : model.Detect(tilePixels, options.minScore)) {
                     if (CutByInnerEdge(d, item.tile))
                         continue;
-                    if (std::max(d.width, d.height) > item.maxSize)
+                    const double size = std::max(d.width, d.height);
+                    if (size < item.minBox || size > item.maxBox)
                         continue;
                     Detection mapped;
                     mapped.x = static_cast<float>((item.tile.x + d.x) / level.scaleX);
@@ -125,14 +125,11 @@ std::vector<Face> FindFaces(const cv::Mat &picture, const std::vector<std::uint8
     CV_Assert(picture.type() == CV_8UC3 && !picture.empty());
     std::vector<Level> levels;
     std::vector<WorkItem> work;
-    const std::vector<double> scales = PlanLevelScales(picture.cols, picture.rows, options.pyramid);
-    for (std::size_t i = 0; i < scales.size(); ++i) {
-        levels.push_back(MakeLevel(picture, scales[i]));
+    for (const LevelPlan &plan : PlanLevels(picture.cols, picture.rows, options.pyramid)) {
+        levels.push_back(MakeLevel(picture, plan.scale));
         const cv::Mat &pixels = levels.back().pixels;
-        const bool coarsest = i + 1 == scales.size();
-        const float maxSize = coarsest ? std::numeric_limits<float>::max() : options.maxFaceInModel;
         for (const Tile &tile : PlanTiles(pixels.cols, pixels.rows, TileSize, options.tileOverlap))
-            work.push_back({static_cast<int>(i), tile, maxSize});
+            work.push_back({static_cast<int>(levels.size()) - 1, tile, plan.minBox, plan.maxBox});
     }
 
     std::vector<Detection> boxes = RunTiles(levels, work, modelBytes, options);

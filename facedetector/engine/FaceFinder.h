@@ -16,9 +16,6 @@ struct FinderOptions {
     float nestedInside = 0.7f;       // a box this much inside a stronger, bigger box ...
     float nestedAreaRatio = 2.0f;    // ... at least this many times its area is dropped
     float boxGrowth = 1.05f;         // final boxes grow by this factor about their centre
-    // Boxes larger than this (model pixels) are left to the next coarser level, where they are
-    // smaller: the model places and scores large faces less well (face-like animal heads).
-    float maxFaceInModel = 100;
     unsigned threads = 0;            // 0: one per processor core
 };
 

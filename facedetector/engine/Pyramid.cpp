@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace facedetect {
 namespace {
@@ -21,19 +22,27 @@ std::vector<int> TileStarts(int length, int tileSize, double overlap)
 
 } // namespace
 
-std::vector<double> PlanLevelScales(int width, int height, const PyramidOptions &options)
+std::vector<LevelPlan> PlanLevels(int width, int height, const PyramidOptions &options)
 {
     const double longer = std::max(width, height);
     const double coarsest = options.coarsestExtent / longer;
     const double finest = options.minFaceInModel / options.minFace;
-    if (finest <= coarsest)
-        return {coarsest};
-    const int steps = static_cast<int>(std::ceil(std::log(finest / coarsest) / std::log(options.maxLevelRatio) - 1e-9));
-    const double ratio = std::pow(finest / coarsest, 1.0 / steps);
     std::vector<double> scales;
-    for (int i = 0; i <= steps; ++i)
-        scales.push_back(finest / std::pow(ratio, i));
-    return scales;
+    if (finest <= coarsest) {
+        scales.push_back(coarsest);
+    } else {
+        const int steps = static_cast<int>(std::ceil(std::log(finest / coarsest) / std::log(options.maxLevelRatio) - 1e-9));
+        const double ratio = std::pow(finest / coarsest, 1.0 / steps);
+        for (int i = 0; i <= steps; ++i)
+            scales.push_back(finest / std::pow(ratio, i));
+    }
+
+    std::vector<LevelPlan> levels;
+    for (std::size_t i = 0; i < scales.size(); ++i)
+        levels.push_back({scales[i], 0, i + 1 < scales.size() ? options.maxFaceInModel : options.maxFaceInModel * options.coarsestExtent / options.wholeFaceExtent});
+    // Slightly below the coarsest level's limit, so that no face size falls between the two.
+    levels.push_back({options.wholeFaceExtent / longer, options.maxFaceInModel * 0.9, std::numeric_limits<double>::max()});
+    return levels;
 }
 
 std::vector<Tile> PlanTiles(int levelWidth, int levelHeight, int tileSize, double overlap)

@@ -3,18 +3,33 @@
 
 namespace facedetect {
 
-// How a picture is cut into model inputs.
+// How a picture is cut into model inputs. Sizes "in model" are in model input pixels.
 struct PyramidOptions {
     double minFace = 20;           // smallest face wanted, in picture pixels
-    double minFaceInModel = 16;    // size the smallest face gets at the finest level
+    double minFaceInModel = 14;    // size the smallest face gets at the finest level
     double coarsestExtent = 256;   // the coarsest level fits the longer side into this many pixels
     double maxLevelRatio = 3;      // neighbouring levels are at most this factor apart
+    // The model places and scores large faces less well (and mistakes animal heads for faces
+    // more often), so a level leaves boxes above this size to the next coarser level.
+    double maxFaceInModel = 80;
+    // A face filling most of the picture is too large even for the coarsest level; one more
+    // level fits the longer side into this many pixels and answers for such faces only.
+    double wholeFaceExtent = 160;
 };
 
-// Scales (level pixels per picture pixel) from finest to coarsest. The coarsest level fits
-// the whole picture into one model input; the finest brings the smallest wanted face to
-// minFaceInModel pixels. A picture too small for the finest level gets the coarsest only.
-std::vector<double> PlanLevelScales(int width, int height, const PyramidOptions &options);
+// One pyramid level: its scale (level pixels per picture pixel) and the box sizes, in model
+// pixels, it answers for.
+struct LevelPlan {
+    double scale = 1;
+    double minBox = 0;
+    double maxBox = 0;
+};
+
+// Levels from finest to coarsest. The finest brings the smallest wanted face to
+// minFaceInModel pixels; the coarsest regular level fits the whole picture into one model
+// input (a picture too small for the finest level gets that level only); the last level is
+// the whole-face level.
+std::vector<LevelPlan> PlanLevels(int width, int height, const PyramidOptions &options);
 
 // A square model input placed on a level; an inner edge is one that does not lie on the
 // level's border, so a face cut by it is seen whole by a neighbouring tile or a coarser level.
