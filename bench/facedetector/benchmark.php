@@ -124,29 +124,35 @@ if ($peer !== '') {
     };
 }
 
-printf("%-11s %-16s %5s | %-13s | %-13s | %8s\n", 'detector', 'picture', 'faces', 'IoU 0.4 TP/FP/miss', 'IoU 0.5', 'ms');
-$totals = array();
-foreach ($detectors as $name => $command) {
-    $sum = array('tp4' => 0, 'fp4' => 0, 'tp5' => 0, 'fp5' => 0, 'truth' => 0, 'ms' => array(), 'dogs' => 0);
-    foreach ($pictures as $picture) {
-        $image = "$facesDir/$picture";
-        $times = array();
-        $boxes = array();
-        for ($r = 0; $r < $runs; $r++) {
+// Both detectors run in turn on each picture, so that a change in machine load hits both alike.
+$results = array();
+foreach ($pictures as $picture) {
+    $image = "$facesDir/$picture";
+    for ($r = 0; $r < $runs; $r++) {
+        foreach ($detectors as $name => $command) {
             list($code, $out, $ms) = timed($command($image));
             if ($code !== 0) {
                 fwrite(STDERR, "$name failed on $picture\n");
             }
-            $boxes = parseBoxes($out);
-            $times[] = $ms;
+            $results[$name][$picture]['boxes'] = parseBoxes($out);
+            $results[$name][$picture]['ms'][] = $ms;
         }
-        $ms = median($times);
+    }
+}
+
+printf("%-11s %-16s %5s | %-18s | %-18s | %8s\n", 'detector', 'picture', 'faces', 'IoU 0.4 TP FP miss', 'IoU 0.5 TP FP miss', 'ms');
+$totals = array();
+foreach ($detectors as $name => $command) {
+    $sum = array('tp4' => 0, 'fp4' => 0, 'tp5' => 0, 'fp5' => 0, 'truth' => 0, 'ms' => array(), 'dogs' => 0);
+    foreach ($pictures as $picture) {
+        $boxes = $results[$name][$picture]['boxes'];
+        $ms = median($results[$name][$picture]['ms']);
         $gt = $truth[$picture] ?? array();
         $tp4 = truePositives($boxes, $gt, 0.4);
         $tp5 = truePositives($boxes, $gt, 0.5);
         $fp4 = count($boxes) - $tp4;
         $fp5 = count($boxes) - $tp5;
-        printf("%-11s %-16s %5d | %3d %3d %3d   | %3d %3d %3d   | %8.0f\n", $name, $picture, count($gt),
+        printf("%-11s %-16s %5d | %6d %3d %4d    | %6d %3d %4d    | %8.0f\n", $name, $picture, count($gt),
             $tp4, $fp4, count($gt) - $tp4, $tp5, $fp5, count($gt) - $tp5, $ms);
         $sum['tp4'] += $tp4;
         $sum['fp4'] += $fp4;

@@ -11,7 +11,7 @@ struct PyramidOptions {
     double maxLevelRatio = 3;      // neighbouring levels are at most this factor apart
     // The model places and scores large faces less well (and mistakes animal heads for faces
     // more often), so a level leaves boxes above this size to the next coarser level.
-    double maxFaceInModel = 80;
+    double maxFaceInModel = 64;
     // A face filling most of the picture is too large even for the coarsest level; one more
     // level fits the longer side into this many pixels and answers for such faces only.
     double wholeFaceExtent = 160;
