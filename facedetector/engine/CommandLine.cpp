@@ -2,17 +2,23 @@
 
 #include <charconv>
 #include <cmath>
+#include <sstream>
 
 namespace facedetect {
 namespace {
 
-double ParseNumber(const std::string &option, const std::string &text, double low, double high)
+double ParseNumber(const std::string &option, const std::string &text, double low, double high, bool whole = false)
 {
     double value = 0;
     const char *end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || stop != end || !std::isfinite(value) || value < low || value > high)
-        throw UsageError(option + " needs a number from " + std::to_string(low) + " to " + std::to_string(high) + ", not \"" + text + "\"");
+    if (error != std::errc() || stop != end || !std::isfinite(value) || value < low || value > high ||
+        (whole && value != std::floor(value))) {
+        std::ostringstream message;
+        message << option << " needs " << (whole ? "a whole number" : "a number") << " from " << low << " to " << high
+                << ", not \"" << text << '"';
+        throw UsageError(message.str());
+    }
     return value;
 }
 
@@ -47,11 +53,11 @@ CommandLine ParseCommandLine(const std::vector<std::string> &arguments)
         if (argument == "--model")
             line.modelPath = value;
         else if (argument == "--min-face")
-            line.finder.pyramid.minFace = ParseNumber(argument, value, 4, 100000);
+            line.finder.pyramid.minFace = ParseNumber(argument, value, 8, 100000);
         else if (argument == "--threshold")
             line.finder.minScore = static_cast<float>(ParseNumber(argument, value, 0.01, 1));
         else if (argument == "--threads")
-            line.finder.threads = static_cast<unsigned>(ParseNumber(argument, value, 1, 256));
+            line.finder.threads = static_cast<unsigned>(ParseNumber(argument, value, 1, 256, true));
         else
             throw UsageError("unknown option " + argument);
     }

@@ -26,7 +26,8 @@ std::vector<LevelPlan> PlanLevels(int width, int height, const PyramidOptions &o
 {
     const double longer = std::max(width, height);
     const double coarsest = options.coarsestExtent / longer;
-    const double finest = options.minFaceInModel / options.minFace;
+    const double finest = std::min(options.minFaceInModel / options.minFace,
+                                   std::sqrt(options.maxLevelPixels / (static_cast<double>(width) * height)));
     std::vector<double> scales;
     if (finest <= coarsest) {
         scales.push_back(coarsest);

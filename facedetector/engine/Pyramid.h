@@ -15,6 +15,7 @@ struct PyramidOptions {
     // A face filling most of the picture is too large even for the coarsest level; one more
     // level fits the longer side into this many pixels and answers for such faces only.
     double wholeFaceExtent = 160;
+    double maxLevelPixels = 100e6; // the finest level is never larger than this (memory)
 };
 
 // One pyramid level: its scale (level pixels per picture pixel) and the box sizes, in model
