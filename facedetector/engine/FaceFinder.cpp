@@ -113,12 +113,12 @@ std::vector<Detection> RunTiles(const std::vector<Level> &levels, const std::vec
     // Each worker runs whole passes; OpenCV's own pool would only compete with them.
     const int openCvThreads = cv::getNumThreads();
     cv::setNumThreads(1);
-    std::vector<std::thread> pool;
-    for (unsigned i = 1; i < threads; ++i)
-        pool.emplace_back(worker);
-    worker();
-    for (std::thread &t : pool)
-        t.join();
+    {
+        std::vector<std::jthread> pool; // joined on every way out of this block
+        for (unsigned i = 1; i < threads; ++i)
+            pool.emplace_back(worker);
+        worker();
+    }
     cv::setNumThreads(openCvThreads);
     if (failure)
         std::rethrow_exception(failure);

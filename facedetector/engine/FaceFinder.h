@@ -10,8 +10,9 @@ namespace facedetect {
 
 struct FinderOptions {
     PyramidOptions pyramid;
-    double tileOverlap = 0.2;           // enough for the faces a level answers for; larger ones
-                                        // cut by a tile edge are found whole one level coarser
+    // Neighbouring tiles share this fraction: enough for the faces a level answers for; larger
+    // faces cut by a tile edge are found whole one level coarser.
+    double tileOverlap = 0.2;
     float minScore = 0.65f;          // candidates below this score are ignored
     float blendIoU = 0.3f;           // candidates overlapping more than this are one face
     float nestedInside = 0.7f;       // a box this much inside a stronger, bigger box ...

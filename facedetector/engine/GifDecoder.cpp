@@ -1,5 +1,6 @@
 #include "facedetector/engine/GifDecoder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
