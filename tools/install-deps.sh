@@ -7,6 +7,7 @@ packages=(
   libgl-dev libglx-dev libvulkan-dev
   php-cli php-gd
   libopencv-dnn-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-core-dev
+  libjpeg-dev libpng-dev libwebp-dev libtiff-dev
   openssl xvfb xauth
 )
 # The face detection model comes from the npm registry; use the machine's npm when it has one.

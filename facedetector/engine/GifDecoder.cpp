@@ -183,8 +183,7 @@ cv::Mat DecodeGif(std::span<const std::uint8_t> bytes)
         const int width = reader.Word();
         const int height = reader.Word();
         const int flags = reader.Byte();
-        if (width == 0 || height == 0)
-            throw DecodeError("the GIF image has no pixels");
+        CheckPictureSize(width, height);
         if (left + width > screenWidth || top + height > screenHeight)
             throw DecodeError("the GIF image lies outside its logical screen");
         const Palette palette = (flags & 0x80) ? ReadPalette(reader, flags) : globalPalette;

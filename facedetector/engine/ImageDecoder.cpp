@@ -1,5 +1,6 @@
 #include "facedetector/engine/ImageDecoder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -7,8 +8,8 @@
 #include <fstream>
 #include <vector>
 
-#include <opencv2/imgcodecs.hpp>
-
+#include "facedetector/engine/BmpDecoder.h"
+#include "facedetector/engine/CodecDecoders.h"
 #include "facedetector/engine/GifDecoder.h"
 
 namespace facedetect {
@@ -38,24 +39,36 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string &path)
 
 } // namespace
 
+void CheckPictureSize(long long width, long long height)
+{
+    if (width <= 0 || height <= 0)
+        throw DecodeError("the picture has no pixels");
+    if (width * height > MaxPicturePixels)
+        throw DecodeError("the picture is too large (" + std::to_string(width) + " x " + std::to_string(height) + " pixels)");
+}
+
 cv::Mat DecodeImageFile(const std::string &path)
 {
     std::vector<std::uint8_t> bytes = ReadWholeFile(path);
     if (bytes.empty())
         throw DecodeError("the file is empty");
-    if (LooksLikeGif(bytes))
-        return DecodeGif(bytes);
-
-    cv::Mat picture;
-    try {
-        const cv::Mat encoded(1, static_cast<int>(bytes.size()), CV_8UC1, bytes.data());
-        picture = cv::imdecode(encoded, cv::IMREAD_COLOR | cv::IMREAD_IGNORE_ORIENTATION);
-    } catch (const cv::Exception &) {
-        picture.release();
-    }
-    if (picture.empty())
-        throw DecodeError("the file is not a picture in a format the detector reads (PNG, JPEG, GIF, BMP, WEBP, TIFF)");
-    return picture;
+    const std::span<const std::uint8_t> data(bytes);
+    auto startsWith = [&data](std::initializer_list<std::uint8_t> signature, std::size_t at = 0) {
+        return data.size() >= at + signature.size() && std::equal(signature.begin(), signature.end(), data.begin() + static_cast<std::ptrdiff_t>(at));
+    };
+    if (startsWith({0xFF, 0xD8, 0xFF}))
+        return DecodeJpeg(data);
+    if (startsWith({0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}))
+        return DecodePng(data);
+    if (LooksLikeGif(data))
+        return DecodeGif(data);
+    if (LooksLikeBmp(data))
+        return DecodeBmp(data);
+    if (startsWith({'R', 'I', 'F', 'F'}) && startsWith({'W', 'E', 'B', 'P'}, 8))
+        return DecodeWebp(data);
+    if (startsWith({'I', 'I', 42, 0}) || startsWith({'M', 'M', 0, 42}))
+        return DecodeTiff(path);
+    throw DecodeError("the file is not a picture in a format the detector reads (PNG, JPEG, GIF, BMP, WEBP, TIFF)");
 }
 
 } // namespace facedetect

@@ -16,6 +16,8 @@ $palette = imagecreatetruecolor(300, 225);
 imagecopy($palette, $im, 0, 0, 0, 0, 300, 225);
 imagetruecolortopalette($palette, false, 256);
 imagepng($palette, "$out/face-palette.png");
+imagebmp($palette, "$out/face-8bit.bmp", false);
+imagebmp($palette, "$out/face-rle8.bmp", true);
 imagegif($im, "$out/face.gif");
 $interlaced = imagecreatetruecolor(300, 225);
 imagecopy($interlaced, $im, 0, 0, 0, 0, 300, 225);

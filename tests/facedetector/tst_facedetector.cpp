@@ -210,7 +210,7 @@ private slots:
         QTest::newRow("garbage bytes") << QStringLiteral("garbage.jpg") << QByteArray("\x12\x34 this is no picture \x00\xff", 24)
                                        << QStringLiteral("not a picture");
         QTest::newRow("truncated PNG") << QStringLiteral("cut.png") << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR", 16)
-                                       << QStringLiteral("not a picture");
+                                       << QStringLiteral("PNG data is damaged");
         QTest::newRow("GIF without image") << QStringLiteral("empty.gif") << QByteArray("GIF89a\x01\x00\x01\x00\x00\x00\x00\x3b", 14)
                                            << QStringLiteral("holds no image");
     }
@@ -296,6 +296,8 @@ private slots:
         QTest::newRow("GIF interlaced") << QStringLiteral("face-interlaced.gif");
         QTest::newRow("GIF frame on a larger screen") << QStringLiteral("face-offset.gif");
         QTest::newRow("BMP") << QStringLiteral("face.bmp");
+        QTest::newRow("BMP with palette") << QStringLiteral("face-8bit.bmp");
+        QTest::newRow("BMP run-length coded") << QStringLiteral("face-rle8.bmp");
         QTest::newRow("WEBP") << QStringLiteral("face.webp");
         QTest::newRow("TIFF") << QStringLiteral("face.tif");
     }
