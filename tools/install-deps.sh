@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package that building, running, testing and benchmarking Mirelon need.
+# Installs every Debian 12 package that building, running and testing Mirelon need.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config git ca-certificates
@@ -7,6 +7,7 @@ packages=(
   libgl-dev libglx-dev libvulkan-dev
   php-cli php-gd
   libopencv-dnn-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-core-dev
+  libjpeg-dev libpng-dev libwebp-dev libtiff-dev
   openssl xvfb xauth fonts-dejavu-core
 )
 # The face detection model comes from the npm registry; use the machine's npm when it has one.

@@ -1,0 +1,106 @@
+<?php
+// Mirelon face detection library.
+//
+//   $detector = new FaceDetector();
+//   $detector->scan('/absolute/path/photo.jpg');
+//   foreach ($detector->getFaces() as $face) { ... $face['x'], $face['y'], $face['width'], $face['height'] }
+//
+// The work is done by the engine mirelon-facedetect and its model, which lie beside this file.
+// Boxes are integers in image pixels (origin top-left, the grid GD's imagecreatefromstring
+// decodes), ordered left to right, then top to bottom. When an image cannot be searched, scan
+// throws an Exception: an image whose faces could not be looked for must never pass as one
+// without faces.
+
+class FaceDetector
+{
+    const ENGINE = 'mirelon-facedetect';
+    const MODEL = 'face_detection_back_256x256_barracuda.onnx';
+
+    private $faces = array();
+
+    public function __construct()
+    {
+    }
+
+    // Finds the faces in the image file at $path; returns them as getFaces() does.
+    public function scan($path)
+    {
+        $this->faces = array();
+        $path = (string)$path;
+        if ($path === '' || strpos($path, "\0") !== false || !is_file($path) || !is_readable($path)) {
+            throw new Exception("FaceDetector: cannot read the image file '$path'.");
+        }
+        $engine = __DIR__ . '/' . self::ENGINE;
+        if (!is_file($engine) || !is_executable($engine)) {
+            throw new Exception("FaceDetector: the face detection engine is missing: $engine");
+        }
+        $model = __DIR__ . '/' . self::MODEL;
+        if (!is_file($model) || !is_readable($model)) {
+            throw new Exception("FaceDetector: the face detection model is missing: $model");
+        }
+
+        list($code, $output, $errors) = self::run(array($engine, '--model', $model, '--', $path));
+        if ($code !== 0) {
+            $reason = trim($errors) !== '' ? trim($errors) : "the engine ended with exit code $code";
+            throw new Exception("FaceDetector: cannot find the faces in '$path': $reason");
+        }
+
+        $faces = array();
+        foreach (preg_split('/\r?\n/', $output, -1, PREG_SPLIT_NO_EMPTY) as $line) {
+            if (!preg_match('/^(\d{1,9}) (\d{1,9}) (\d{1,9}) (\d{1,9})$/', $line, $m)) {
+                throw new Exception("FaceDetector: the engine gave a malformed result line for '$path': '$line'");
+            }
+            $faces[] = array('x' => (int)$m[1], 'y' => (int)$m[2], 'width' => (int)$m[3], 'height' => (int)$m[4]);
+        }
+        usort($faces, function ($a, $b) {
+            return $a['x'] !== $b['x'] ? $a['x'] <=> $b['x'] : $a['y'] <=> $b['y'];
+        });
+        $this->faces = $faces;
+        return $this->faces;
+    }
+
+    // The faces of the last scan: arrays with the integer keys 'x', 'y', 'width' and 'height'.
+    public function getFaces()
+    {
+        return $this->faces;
+    }
+
+    // Runs a program without a shell; returns its exit code, standard output and standard error.
+    private static function run(array $command)
+    {
+        $pipes = array();
+        $process = proc_open($command, array(0 => array('file', '/dev/null', 'r'), 1 => array('pipe', 'w'), 2 => array('pipe', 'w')), $pipes);
+        if (!is_resource($process)) {
+            throw new Exception('FaceDetector: cannot start the face detection engine ' . $command[0]);
+        }
+        // Read both pipes together so that neither can fill up and stall the engine.
+        $output = '';
+        $errors = '';
+        $open = array(1 => $pipes[1], 2 => $pipes[2]);
+        while ($open) {
+            $read = array_values($open);
+            $write = null;
+            $except = null;
+            if (stream_select($read, $write, $except, null) === false) {
+                break;
+            }
+            foreach ($read as $stream) {
+                $chunk = fread($stream, 65536);
+                $which = array_search($stream, $open, true);
+                if ($chunk === false || ($chunk === '' && feof($stream))) {
+                    fclose($stream);
+                    unset($open[$which]);
+                } elseif ($which === 1) {
+                    $output .= $chunk;
+                } else {
+                    $errors .= $chunk;
+                }
+            }
+        }
+        foreach ($open as $stream) {
+            fclose($stream);
+        }
+        $code = proc_close($process);
+        return array($code, $output, $errors);
+    }
+}

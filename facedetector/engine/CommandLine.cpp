@@ -1,0 +1,91 @@
+#include "facedetector/engine/CommandLine.h"
+
+#include <charconv>
+#include <cmath>
+#include <sstream>
+
+namespace facedetect {
+namespace {
+
+double ParseNumber(const std::string &option, const std::string &text, double low, double high, bool whole = false)
+{
+    double value = 0;
+    const char *end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end || !std::isfinite(value) || value < low || value > high ||
+        (whole && value != std::floor(value))) {
+        std::ostringstream message;
+        message << option << " needs " << (whole ? "a whole number" : "a number") << " from " << low << " to " << high
+                << ", not \"" << text << '"';
+        throw UsageError(message.str());
+    }
+    return value;
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string> &arguments)
+{
+    CommandLine line;
+    std::vector<std::string> positional;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string &argument = arguments[i];
+        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+            positional.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (argument == "-h" || argument == "--help") {
+            line.showHelp = true;
+            continue;
+        }
+        if (argument == "--scores") {
+            line.printScores = true;
+            continue;
+        }
+        if (i + 1 >= arguments.size())
+            throw UsageError(argument + " needs a value");
+        const std::string &value = arguments[++i];
+        if (argument == "--model")
+            line.modelPath = value;
+        else if (argument == "--min-face")
+            line.finder.pyramid.minFace = ParseNumber(argument, value, 8, 100000);
+        else if (argument == "--threshold")
+            line.finder.minScore = static_cast<float>(ParseNumber(argument, value, 0.01, 1));
+        else if (argument == "--threads")
+            line.finder.threads = static_cast<unsigned>(ParseNumber(argument, value, 1, 256, true));
+        else
+            throw UsageError("unknown option " + argument);
+    }
+    if (line.showHelp)
+        return line;
+    if (positional.size() != 1)
+        throw UsageError(positional.empty() ? "no image file given" : "give exactly one image file");
+    line.imagePath = positional.front();
+    return line;
+}
+
+std::string UsageText()
+{
+    return "Usage: mirelon-facedetect [options] IMAGE\n"
+           "Finds the faces in a picture (PNG, JPEG, GIF, BMP, WEBP or TIFF) and prints one line\n"
+           "\"x y width height\" per face, in picture pixels with the origin top-left, ordered\n"
+           "left to right, then top to bottom. No output lines: no face.\n"
+           "\n"
+           "Options:\n"
+           "  --model FILE       detection model (default: " FACEDETECT_MODEL_NAME " beside the program)\n"
+           "  --min-face PIXELS  smallest face to look for (default: 20)\n"
+           "  --threshold SCORE  lowest score, 0.01 to 1, that counts as a face (default: 0.65)\n"
+           "  --threads N        worker threads (default: one per processor core)\n"
+           "  --scores           add each face's score (0 to 1) as a fifth column\n"
+           "  -h, --help         show this text\n"
+           "\n"
+           "Exit status: 0 when the picture was searched (with or without faces), 1 when the\n"
+           "picture or the model cannot be read, 2 for a wrong command line.\n";
+}
+
+} // namespace facedetect

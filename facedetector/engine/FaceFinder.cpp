@@ -1,0 +1,160 @@
+#include "facedetector/engine/FaceFinder.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+#include <opencv2/imgproc.hpp>
+
+#include "facedetector/engine/BlazeFaceModel.h"
+#include "facedetector/engine/BoxMerge.h"
+
+namespace facedetect {
+namespace {
+
+constexpr int TileSize = BlazeFaceModel::InputSize;
+
+struct Level {
+    cv::Mat pixels;
+    double scaleX = 1, scaleY = 1; // level pixels per picture pixel
+};
+
+struct WorkItem {
+    int level = 0;
+    Tile tile;
+    double minBox = 0, maxBox = 0; // box sizes (model pixels) the level answers for
+};
+
+// A level of the picture at the given scale, resized from the finest earlier level (coarser
+// levels come from smaller sources, which is much faster on large photos).
+Level MakeLevel(const cv::Mat &picture, double scale, const Level *finer)
+{
+    const int width = std::max(1, static_cast<int>(std::lround(picture.cols * scale)));
+    const int height = std::max(1, static_cast<int>(std::lround(picture.rows * scale)));
+    const cv::Mat &source = finer && finer->pixels.cols >= width && finer->pixels.rows >= height ? finer->pixels : picture;
+    Level level;
+    if (width == source.cols && height == source.rows) {
+        level.pixels = source;
+    } else {
+        // Shrinking by less than half needs no area averaging; bilinear is many times faster.
+        const bool mildShrink = width * 2 >= source.cols && height * 2 >= source.rows;
+        const bool shrink = width <= source.cols && height <= source.rows;
+        cv::resize(source, level.pixels, cv::Size(width, height), 0, 0, shrink && !mildShrink ? cv::INTER_AREA : cv::INTER_LINEAR);
+    }
+    level.scaleX = static_cast<double>(width) / picture.cols;
+    level.scaleY = static_cast<double>(height) / picture.rows;
+    return level;
+}
+
+// The tile's pixels; parts beyond the level are black.
+void CutTile(const cv::Mat &level, const Tile &tile, cv::Mat &out)
+{
+    out.create(TileSize, TileSize, CV_8UC3);
+    const cv::Rect inside = cv::Rect(tile.x, tile.y, TileSize, TileSize) & cv::Rect(0, 0, level.cols, level.rows);
+    if (inside.width < TileSize || inside.height < TileSize)
+        out.setTo(cv::Scalar::all(0));
+    level(inside).copyTo(out(cv::Rect(inside.x - tile.x, inside.y - tile.y, inside.width, inside.height)));
+}
+
+bool CutByInnerEdge(const Detection &d, const Tile &tile)
+{
+    return (tile.innerLeft && d.x < 0) || (tile.innerTop && d.y < 0) ||
+           (tile.innerRight && d.x + d.width > TileSize) || (tile.innerBottom && d.y + d.height > TileSize);
+}
+
+std::vector<Detection> RunTiles(const std::vector<Level> &levels, const std::vector<WorkItem> &work,
+                                const std::vector<std::uint8_t> &modelBytes, const FinderOptions &options)
+{
+    unsigned threads = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+    threads = std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(work.size())));
+
+    std::atomic<std::size_t> next{0};
+    std::mutex lock;
+    std::vector<Detection> candidates;
+    std::exception_ptr failure;
+
+    auto worker = [&] {
+        try {
+            BlazeFaceModel model(modelBytes);
+            cv::Mat tilePixels;
+            std::vector<Detection> found;
+            for (std::size_t i = next++; i < work.size(); i = next++) {
+                const WorkItem &item = work[i];
+                const Level &level = levels[item.level];
+                CutTile(level.pixels, item.tile, tilePixels);
+                for (const Detection &d : model.Detect(tilePixels, options.minScore)) {
+                    if (CutByInnerEdge(d, item.tile))
+                        continue;
+                    const double size = std::max(d.width, d.height);
+                    if (size < item.minBox || size > item.maxBox)
+                        continue;
+                    Detection mapped;
+                    mapped.x = static_cast<float>((item.tile.x + d.x) / level.scaleX);
+                    mapped.y = static_cast<float>((item.tile.y + d.y) / level.scaleY);
+                    mapped.width = static_cast<float>(d.width / level.scaleX);
+                    mapped.height = static_cast<float>(d.height / level.scaleY);
+                    mapped.score = d.score;
+                    found.push_back(mapped);
+                }
+            }
+            std::lock_guard guard(lock);
+            candidates.insert(candidates.end(), found.begin(), found.end());
+        } catch (...) {
+            std::lock_guard guard(lock);
+            if (!failure)
+                failure = std::current_exception();
+            next = work.size(); // stop the other workers early
+        }
+    };
+
+    // Each worker runs whole passes; OpenCV's own pool would only compete with them.
+    const int openCvThreads = cv::getNumThreads();
+    cv::setNumThreads(1);
+    {
+        std::vector<std::jthread> pool; // joined on every way out of this block
+        for (unsigned i = 1; i < threads; ++i)
+            pool.emplace_back(worker);
+        worker();
+    }
+    cv::setNumThreads(openCvThreads);
+    if (failure)
+        std::rethrow_exception(failure);
+    return candidates;
+}
+
+} // namespace
+
+std::vector<Face> FindFaces(const cv::Mat &picture, const std::vector<std::uint8_t> &modelBytes, const FinderOptions &options)
+{
+    CV_Assert(picture.type() == CV_8UC3 && !picture.empty());
+    std::vector<Level> levels;
+    std::vector<WorkItem> work;
+    for (const LevelPlan &plan : PlanLevels(picture.cols, picture.rows, options.pyramid)) {
+        levels.push_back(MakeLevel(picture, plan.scale, levels.empty() ? nullptr : &levels.back()));
+        const cv::Mat &pixels = levels.back().pixels;
+        for (const Tile &tile : PlanTiles(pixels.cols, pixels.rows, TileSize, options.tileOverlap))
+            work.push_back({static_cast<int>(levels.size()) - 1, tile, plan.minBox, plan.maxBox});
+    }
+
+    std::vector<Detection> boxes = RunTiles(levels, work, modelBytes, options);
+    boxes = BlendOverlapping(std::move(boxes), options.blendIoU);
+    boxes = DropNested(boxes, options.nestedInside, options.nestedAreaRatio);
+
+    std::vector<Face> faces;
+    for (const Detection &box : boxes) {
+        const Detection grown = ScaleAboutCentre(box, options.boxGrowth);
+        const int left = std::clamp(static_cast<int>(std::lround(grown.x)), 0, picture.cols);
+        const int top = std::clamp(static_cast<int>(std::lround(grown.y)), 0, picture.rows);
+        const int right = std::clamp(static_cast<int>(std::lround(grown.x + grown.width)), 0, picture.cols);
+        const int bottom = std::clamp(static_cast<int>(std::lround(grown.y + grown.height)), 0, picture.rows);
+        if (right > left && bottom > top)
+            faces.push_back({left, top, right - left, bottom - top, box.score});
+    }
+    std::sort(faces.begin(), faces.end(), [](const Face &a, const Face &b) { return a.x != b.x ? a.x < b.x : a.y < b.y; });
+    return faces;
+}
+
+} // namespace facedetect

@@ -1,0 +1,95 @@
+// mirelon-facedetect: prints the faces of one picture, "x y width height" per line.
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include <opencv2/core/utils/logger.hpp>
+
+#include "facedetector/engine/BlazeFaceModel.h"
+#include "facedetector/engine/CommandLine.h"
+#include "facedetector/engine/FaceFinder.h"
+#include "facedetector/engine/ImageDecoder.h"
+
+namespace {
+
+constexpr int ExitFailure = 1;
+constexpr int ExitUsage = 2;
+
+std::string ModelBesideProgram()
+{
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return FACEDETECT_MODEL_NAME;
+    return (program.parent_path() / FACEDETECT_MODEL_NAME).string();
+}
+
+void PrintError(const std::string &message)
+{
+    std::cerr << "mirelon-facedetect: " << message << '\n';
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    using namespace facedetect;
+    cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_ERROR);
+
+    CommandLine line;
+    try {
+        line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const UsageError &error) {
+        PrintError(error.what());
+        std::cerr << "Try 'mirelon-facedetect --help'.\n";
+        return ExitUsage;
+    }
+    if (line.showHelp) {
+        std::cout << UsageText();
+        return 0;
+    }
+    if (line.modelPath.empty())
+        line.modelPath = ModelBesideProgram();
+
+    try {
+        cv::Mat picture;
+        try {
+            picture = DecodeImageFile(line.imagePath);
+        } catch (const DecodeError &error) {
+            PrintError(line.imagePath + ": " + error.what());
+            return ExitFailure;
+        }
+        const std::vector<std::uint8_t> model = ReadModelFile(line.modelPath);
+        const std::vector<Face> faces = FindFaces(picture, model, line.finder);
+
+        std::string output;
+        for (const Face &face : faces) {
+            output += std::to_string(face.x) + ' ' + std::to_string(face.y) + ' ' + std::to_string(face.width) + ' ' +
+                      std::to_string(face.height);
+            if (line.printScores) {
+                char score[16];
+                std::snprintf(score, sizeof score, " %.3f", face.score);
+                output += score;
+            }
+            output += '\n';
+        }
+        std::cout << output << std::flush;
+        if (!std::cout) {
+            PrintError("cannot write the result");
+            return ExitFailure;
+        }
+        return 0;
+    } catch (const ModelError &error) {
+        PrintError(error.what());
+    } catch (const cv::Exception &error) {
+        PrintError(std::string("OpenCV failed: ") + error.what());
+    } catch (const std::bad_alloc &) {
+        PrintError(line.imagePath + ": not enough memory for this picture");
+    } catch (const std::exception &error) {
+        PrintError(error.what());
+    }
+    return ExitFailure;
+}

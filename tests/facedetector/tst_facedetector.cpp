@@ -1,0 +1,315 @@
+// FaceDetector.php and mirelon-facedetect, run for real: PHP with GD, the engine, the model.
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRect>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString RuntimeDir = QStringLiteral(MIRELON_BINARY_DIR);
+const QString Library = RuntimeDir + QStringLiteral("/FaceDetector.php");
+const QString Engine = RuntimeDir + QStringLiteral("/mirelon-facedetect");
+
+// Scans one picture through the library; prints the faces, their value types and key lists,
+// or the exception's message, as JSON.
+const char *ScanScript = R"php(<?php
+require $argv[1];
+$detector = new FaceDetector();
+$result = array();
+try {
+    $detector->scan($argv[2]);
+    $faces = $detector->getFaces();
+    $result = array('faces' => $faces,
+        'keys' => array_map('array_keys', $faces),
+        'types' => array_map(function ($f) { return array_values(array_map('gettype', $f)); }, $faces));
+} catch (Exception $e) {
+    $result = array('error' => $e->getMessage(), 'facesAfterError' => count($detector->getFaces()));
+}
+echo json_encode($result, JSON_INVALID_UTF8_SUBSTITUTE);
+)php";
+
+struct ScanResult {
+    QString error; // empty: the scan succeeded
+    QList<QRect> faces;
+    QJsonObject json;
+};
+
+QString FacesDir()
+{
+    const QString fromEnvironment = qEnvironmentVariable("MIRELON_SHARED_DIR");
+    return (fromEnvironment.isEmpty() ? QStringLiteral(MIRELON_SHARED_DIR) : fromEnvironment) + QStringLiteral("/faces");
+}
+
+QList<QRect> ParseEngineLines(const QByteArray &output)
+{
+    QList<QRect> faces;
+    for (const QByteArray &line : output.split('\n')) {
+        const QList<QByteArray> v = line.split(' ');
+        if (v.size() == 4)
+            faces.append(QRect(v[0].toInt(), v[1].toInt(), v[2].toInt(), v[3].toInt()));
+    }
+    return faces;
+}
+
+double IoU(const QRect &a, const QRect &b)
+{
+    const QRect common = a & b;
+    const double c = double(common.width()) * common.height();
+    return c / (double(a.width()) * a.height() + double(b.width()) * b.height() - c);
+}
+
+} // namespace
+
+class TestFaceDetector : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir work_;
+    QString scanScript_;
+    QString faceImage_; // a real photo with three faces
+    QString fixtures_;  // the small generated picture in every format
+    QList<QRect> pngFaces_;
+
+    QList<QRect> DetectFixture(const QString &name)
+    {
+        QProcess engine;
+        engine.start(Engine, {fixtures_ + QLatin1Char('/') + name});
+        engine.waitForFinished(60000);
+        if (engine.exitCode() != 0)
+            qWarning() << engine.readAllStandardError();
+        return ParseEngineLines(engine.readAllStandardOutput());
+    }
+
+    ScanResult Scan(const QString &imagePath, const QString &library = Library)
+    {
+        QProcess php;
+        php.start(QStringLiteral("php"), {scanScript_, library, imagePath});
+        if (!php.waitForFinished(120000))
+            qFatal("PHP did not finish");
+        ScanResult result;
+        const QByteArray out = php.readAllStandardOutput();
+        result.json = QJsonDocument::fromJson(out).object();
+        if (php.exitCode() != 0 || result.json.isEmpty()) {
+            result.error = QStringLiteral("PHP failed: ") + QString::fromUtf8(out + php.readAllStandardError());
+            return result;
+        }
+        result.error = result.json.value(QStringLiteral("error")).toString();
+        for (const QJsonValue &face : result.json.value(QStringLiteral("faces")).toArray()) {
+            const QJsonObject f = face.toObject();
+            result.faces.append(QRect(f[QStringLiteral("x")].toInt(), f[QStringLiteral("y")].toInt(),
+                                      f[QStringLiteral("width")].toInt(), f[QStringLiteral("height")].toInt()));
+        }
+        return result;
+    }
+
+    // A folder laid out like an installation, with FaceDetector.php and the given engine.
+    QString MakeInstallation(const QString &name, const QByteArray &engineScript, bool withModel)
+    {
+        const QString dir = work_.filePath(name);
+        QDir().mkpath(dir);
+        QFile::copy(Library, dir + QStringLiteral("/FaceDetector.php"));
+        const QString engine = dir + QStringLiteral("/mirelon-facedetect");
+        if (engineScript.isEmpty()) {
+            QFile::copy(Engine, engine);
+        } else {
+            QFile file(engine);
+            file.open(QIODevice::WriteOnly);
+            file.write(engineScript);
+            file.close();
+            file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        }
+        if (withModel) {
+            QFile model(dir + QStringLiteral("/face_detection_back_256x256_barracuda.onnx"));
+            model.open(QIODevice::WriteOnly);
+            model.write("stand-in");
+        }
+        return dir + QStringLiteral("/FaceDetector.php");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(work_.isValid());
+        QVERIFY2(QFile::exists(Engine) && QFile::exists(Library), "build mirelon-facedetect first");
+        faceImage_ = FacesDir() + QStringLiteral("/2008_001322.jpg");
+        if (!QFile::exists(faceImage_))
+            QSKIP("the shared face pictures are not there; set MIRELON_SHARED_DIR");
+
+        scanScript_ = work_.filePath(QStringLiteral("scan.php"));
+        QFile script(scanScript_);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(ScanScript);
+        script.close();
+
+        fixtures_ = work_.filePath(QStringLiteral("fixtures"));
+        QVERIFY(QDir().mkpath(fixtures_));
+        QProcess php;
+        php.start(QStringLiteral("php"), {QStringLiteral(MIRELON_SOURCE_DIR "/tests/facedetector/make_fixtures.php"), faceImage_, fixtures_});
+        QVERIFY(php.waitForFinished(60000));
+        QVERIFY2(php.exitCode() == 0, php.readAllStandardError().constData());
+        // Every generated picture decodes in GD to the grid the detector must answer in.
+        for (const QByteArray &line : php.readAllStandardOutput().split('\n'))
+            if (!line.isEmpty())
+                QVERIFY2(line.endsWith(" 300x225"), line.constData());
+        QVERIFY(QImage(fixtures_ + QStringLiteral("/face.png")).save(fixtures_ + QStringLiteral("/face.tif")));
+        pngFaces_ = DetectFixture(QStringLiteral("face.png"));
+        QCOMPARE(pngFaces_.size(), 3);
+    }
+
+    // Keys, integer types, order and accuracy on a real photo.
+    void findsTheFacesOfAPhoto()
+    {
+        const ScanResult result = Scan(faceImage_);
+        QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
+        const QList<QRect> truth = {QRect(104, 162, 76, 76), QRect(232, 218, 63, 63), QRect(344, 155, 90, 90)};
+        QCOMPARE(result.faces.size(), truth.size());
+        for (int i = 0; i < truth.size(); ++i) {
+            QVERIFY2(IoU(result.faces[i], truth[i]) >= 0.5, qPrintable(QStringLiteral("face %1").arg(i)));
+            QCOMPARE(result.json[QStringLiteral("keys")].toArray()[i].toArray(),
+                     QJsonArray({QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("width"), QStringLiteral("height")}));
+            QCOMPARE(result.json[QStringLiteral("types")].toArray()[i].toArray(),
+                     QJsonArray({QStringLiteral("integer"), QStringLiteral("integer"), QStringLiteral("integer"), QStringLiteral("integer")}));
+        }
+    }
+
+    void facelessPicturesGiveNoFaces_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("plain picture") << QSize(320, 240);
+        QTest::newRow("one pixel") << QSize(1, 1);
+        QTest::newRow("long thin strip") << QSize(3000, 24);
+    }
+    void facelessPicturesGiveNoFaces()
+    {
+        QFETCH(QSize, size);
+        QImage image(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                image.setPixel(x, y, qRgb(40 + x % 200, 90, 160 + y % 90));
+        const QString path = work_.filePath(QStringLiteral("faceless.png"));
+        QVERIFY(image.save(path));
+        const ScanResult result = Scan(path);
+        QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
+        QVERIFY(result.json[QStringLiteral("faces")].isArray());
+        QVERIFY(result.faces.isEmpty());
+    }
+
+    void unusablePicturesThrow_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content"); // null: do not create
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing file") << QStringLiteral("absent.jpg") << QByteArray() << QStringLiteral("cannot read the image file");
+        QTest::newRow("folder") << QStringLiteral("fixtures") << QByteArray() << QStringLiteral("cannot read the image file");
+        QTest::newRow("empty file") << QStringLiteral("empty.png") << QByteArray("") << QStringLiteral("the file is empty");
+        QTest::newRow("garbage bytes") << QStringLiteral("garbage.jpg") << QByteArray("\x12\x34 this is no picture \x00\xff", 24)
+                                       << QStringLiteral("not a picture");
+        QTest::newRow("truncated PNG") << QStringLiteral("cut.png") << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR", 16)
+                                       << QStringLiteral("PNG data is damaged");
+        QTest::newRow("GIF without image") << QStringLiteral("empty.gif") << QByteArray("GIF89a\x01\x00\x01\x00\x00\x00\x00\x3b", 14)
+                                           << QStringLiteral("holds no image");
+    }
+    void unusablePicturesThrow()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        const QString path = work_.filePath(name);
+        if (!content.isNull()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        const ScanResult result = Scan(path);
+        QVERIFY2(result.error.contains(message), qPrintable(result.error));
+        QVERIFY2(result.error.contains(path), "the message names the file");
+        QCOMPARE(result.json[QStringLiteral("facesAfterError")].toInt(), 0);
+    }
+
+    // A broken installation or engine must fail loudly, never pass as "no faces".
+    void brokenInstallationsThrow_data()
+    {
+        QTest::addColumn<QByteArray>("engine"); // empty: the real engine
+        QTest::addColumn<bool>("withModel");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("model missing") << QByteArray() << false << QStringLiteral("model is missing");
+        QTest::newRow("model damaged") << QByteArray() << true << QStringLiteral("model cannot be loaded");
+        QTest::newRow("engine fails") << QByteArray("#!/bin/sh\necho 'out of luck' >&2\nexit 3\n") << true
+                                      << QStringLiteral("out of luck");
+        QTest::newRow("engine dies silently") << QByteArray("#!/bin/sh\nkill -9 $$\n") << true << QStringLiteral("exit code");
+        QTest::newRow("malformed output") << QByteArray("#!/bin/sh\necho '10 20 thirty 40'\n") << true << QStringLiteral("malformed");
+        QTest::newRow("negative value") << QByteArray("#!/bin/sh\necho '-10 20 30 40'\n") << true << QStringLiteral("malformed");
+    }
+    void brokenInstallationsThrow()
+    {
+        QFETCH(QByteArray, engine);
+        QFETCH(bool, withModel);
+        QFETCH(QString, message);
+        const QString library = MakeInstallation(QString::fromLatin1(QTest::currentDataTag()), engine, withModel);
+        const ScanResult result = Scan(faceImage_, library);
+        QVERIFY2(result.error.contains(message), qPrintable(result.error));
+    }
+
+    // The library orders by x, then y, whatever order the engine prints in.
+    void ordersLeftToRightThenTopToBottom()
+    {
+        const QString library = MakeInstallation(QStringLiteral("unordered"),
+                                                 "#!/bin/sh\nprintf '50 80 9 9\\n50 20 8 8\\n10 90 7 7\\n'\n", true);
+        const ScanResult result = Scan(faceImage_, library);
+        QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
+        QCOMPARE(result.faces, QList<QRect>({QRect(10, 90, 7, 7), QRect(50, 20, 8, 8), QRect(50, 80, 9, 9)}));
+    }
+
+    void unusualPathsWork_data()
+    {
+        QTest::addColumn<QString>("relativePath");
+        QTest::newRow("blanks") << QStringLiteral("my photos/group photo.jpg");
+        QTest::newRow("apostrophe") << QStringLiteral("Anne's/it's me.jpg");
+        QTest::newRow("dollar signs") << QStringLiteral("$HOME/$(echo x) ${PATH}.jpg");
+        QTest::newRow("non-ASCII letters") << QStringLiteral("Fotoğraflar/Grüße 顔.jpg");
+        QTest::newRow("leading dash") << QStringLiteral("-x/--model.jpg");
+    }
+    void unusualPathsWork()
+    {
+        QFETCH(QString, relativePath);
+        const QString path = work_.filePath(relativePath);
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QVERIFY(QFile::copy(faceImage_, path));
+        const ScanResult result = Scan(path);
+        QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
+        QCOMPARE(result.faces.size(), 3);
+    }
+
+    // Every format decodes to the same pixel grid: the faces come out where the PNG has them.
+    void decodesEveryFormat_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("JPEG") << QStringLiteral("face.jpg");
+        QTest::newRow("JPEG with rotation tag") << QStringLiteral("face-oriented.jpg");
+        QTest::newRow("PNG with palette") << QStringLiteral("face-palette.png");
+        QTest::newRow("GIF") << QStringLiteral("face.gif");
+        QTest::newRow("GIF interlaced") << QStringLiteral("face-interlaced.gif");
+        QTest::newRow("GIF frame on a larger screen") << QStringLiteral("face-offset.gif");
+        QTest::newRow("BMP") << QStringLiteral("face.bmp");
+        QTest::newRow("BMP with palette") << QStringLiteral("face-8bit.bmp");
+        QTest::newRow("BMP run-length coded") << QStringLiteral("face-rle8.bmp");
+        QTest::newRow("WEBP") << QStringLiteral("face.webp");
+        QTest::newRow("TIFF") << QStringLiteral("face.tif");
+    }
+    void decodesEveryFormat()
+    {
+        QFETCH(QString, file);
+        const QList<QRect> faces = DetectFixture(file);
+        QCOMPARE(faces.size(), pngFaces_.size());
+        for (int i = 0; i < faces.size(); ++i)
+            QVERIFY2(IoU(faces[i], pngFaces_[i]) > 0.85, qPrintable(QStringLiteral("face %1").arg(i)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFaceDetector)
+#include "tst_facedetector.moc"
