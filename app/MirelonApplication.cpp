@@ -8,14 +8,20 @@ MirelonApplication::MirelonApplication(int &argc, char **argv) : QApplication(ar
 
 bool MirelonApplication::notify(QObject *receiver, QEvent *event)
 {
+    bool handled = false;
+    RunReportingErrors([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
+}
+
+void MirelonApplication::RunReportingErrors(const std::function<void()> &handler)
+{
     try {
-        return QApplication::notify(receiver, event);
+        handler();
     } catch (const MirelonError &error) {
         ShowUnhandledError(error.message());
     } catch (const std::exception &error) {
         ShowUnhandledError(QString::fromLocal8Bit(error.what()));
     }
-    return false;
 }
 
 void MirelonApplication::ShowUnhandledError(const QString &text)

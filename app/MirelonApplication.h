@@ -1,6 +1,8 @@
 #pragma once
 #include <QApplication>
 
+#include <functional>
+
 // The application object. Errors that no handler catches end up here and are shown in a
 // message box captioned with the application title; the application goes on.
 class MirelonApplication : public QApplication {
@@ -9,4 +11,8 @@ public:
     bool notify(QObject *receiver, QEvent *event) override;
 
     static void ShowUnhandledError(const QString &text);
+
+    // Runs an event handler; an error it raises is shown as an unhandled error and the
+    // application goes on.
+    static void RunReportingErrors(const std::function<void()> &handler);
 };

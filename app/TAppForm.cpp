@@ -36,6 +36,14 @@ QIcon picture(const char *name)
     return QIcon(QStringLiteral(":/icons/") + QLatin1String(name) + QStringLiteral(".svg"));
 }
 
+// Wraps a handler so that an error it raises is reported by the application's default error
+// box right here, instead of unwinding through the toolkit's signal code, which is built
+// without exception support.
+auto guarded(TAppForm *form, void (TAppForm::*handler)())
+{
+    return [form, handler] { MirelonApplication::RunReportingErrors([form, handler] { (form->*handler)(); }); };
+}
+
 QPushButton *pictureButton(QWidget *parent, const char *iconName, const QString &hint, QSize size)
 {
     auto *button = new QPushButton(parent);
@@ -266,40 +274,40 @@ void TAppForm::buildCentralArea()
 
 void TAppForm::connectHandlers()
 {
-    connect(Clear1, &QAction::triggered, this, &TAppForm::Clear1Click);
-    connect(AddFile1, &QAction::triggered, this, &TAppForm::AddFile1Click);
-    connect(AddFolder1, &QAction::triggered, this, &TAppForm::AddFolder1Click);
-    connect(Exit1, &QAction::triggered, this, &TAppForm::Exit1Click);
-    connect(ResettoDefaults1, &QAction::triggered, this, &TAppForm::ResettoDefaults1Click);
-    connect(Help2, &QAction::triggered, this, &TAppForm::Help2Click);
-    connect(UpdateNotifications1, &QAction::triggered, this, &TAppForm::UpdateNotifications1Click);
-    connect(SendFeedback1, &QAction::triggered, this, &TAppForm::SendFeedback1Click);
-    connect(About1, &QAction::triggered, this, &TAppForm::About1Click);
+    connect(Clear1, &QAction::triggered, this, guarded(this, &TAppForm::Clear1Click));
+    connect(AddFile1, &QAction::triggered, this, guarded(this, &TAppForm::AddFile1Click));
+    connect(AddFolder1, &QAction::triggered, this, guarded(this, &TAppForm::AddFolder1Click));
+    connect(Exit1, &QAction::triggered, this, guarded(this, &TAppForm::Exit1Click));
+    connect(ResettoDefaults1, &QAction::triggered, this, guarded(this, &TAppForm::ResettoDefaults1Click));
+    connect(Help2, &QAction::triggered, this, guarded(this, &TAppForm::Help2Click));
+    connect(UpdateNotifications1, &QAction::triggered, this, guarded(this, &TAppForm::UpdateNotifications1Click));
+    connect(SendFeedback1, &QAction::triggered, this, guarded(this, &TAppForm::SendFeedback1Click));
+    connect(About1, &QAction::triggered, this, guarded(this, &TAppForm::About1Click));
 
-    connect(ToolButton1, &QToolButton::clicked, this, &TAppForm::ToolButton1Click);
-    connect(ToolButton2, &QToolButton::clicked, this, &TAppForm::ToolButton2Click);
-    connect(ToolButton4, &QToolButton::clicked, this, &TAppForm::ToolButton4Click);
-    connect(ToolButton5, &QToolButton::clicked, this, &TAppForm::ToolButton5Click);
-    connect(ToolButton6, &QToolButton::clicked, this, &TAppForm::ToolButton6Click);
+    connect(ToolButton1, &QToolButton::clicked, this, guarded(this, &TAppForm::ToolButton1Click));
+    connect(ToolButton2, &QToolButton::clicked, this, guarded(this, &TAppForm::ToolButton2Click));
+    connect(ToolButton4, &QToolButton::clicked, this, guarded(this, &TAppForm::ToolButton4Click));
+    connect(ToolButton5, &QToolButton::clicked, this, guarded(this, &TAppForm::ToolButton5Click));
+    connect(ToolButton6, &QToolButton::clicked, this, guarded(this, &TAppForm::ToolButton6Click));
 
-    connect(Open1, &QAction::triggered, this, &TAppForm::Open1Click);
-    connect(OpenFolderLocation1, &QAction::triggered, this, &TAppForm::OpenFolderLocation1Click);
-    connect(Properties1, &QAction::triggered, this, &TAppForm::Properties1Click);
-    connect(Delete1, &QAction::triggered, this, &TAppForm::Delete1Click);
-    connect(DeleteAll1, &QAction::triggered, this, &TAppForm::DeleteAll1Click);
+    connect(Open1, &QAction::triggered, this, guarded(this, &TAppForm::Open1Click));
+    connect(OpenFolderLocation1, &QAction::triggered, this, guarded(this, &TAppForm::OpenFolderLocation1Click));
+    connect(Properties1, &QAction::triggered, this, guarded(this, &TAppForm::Properties1Click));
+    connect(Delete1, &QAction::triggered, this, guarded(this, &TAppForm::Delete1Click));
+    connect(DeleteAll1, &QAction::triggered, this, guarded(this, &TAppForm::DeleteAll1Click));
     connect(ListView1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(pos)); });
 
-    connect(ButtonUp, &QPushButton::clicked, this, &TAppForm::ButtonUpClick);
-    connect(ButtonDown, &QPushButton::clicked, this, &TAppForm::ButtonDownClick);
-    connect(ButtonTop, &QPushButton::clicked, this, &TAppForm::ButtonTopClick);
-    connect(ButtonBottom, &QPushButton::clicked, this, &TAppForm::ButtonBottomClick);
-    connect(Button3, &QPushButton::clicked, this, &TAppForm::Button3Click);
-    connect(Button1, &QPushButton::clicked, this, &TAppForm::Button1Click);
+    connect(ButtonUp, &QPushButton::clicked, this, guarded(this, &TAppForm::ButtonUpClick));
+    connect(ButtonDown, &QPushButton::clicked, this, guarded(this, &TAppForm::ButtonDownClick));
+    connect(ButtonTop, &QPushButton::clicked, this, guarded(this, &TAppForm::ButtonTopClick));
+    connect(ButtonBottom, &QPushButton::clicked, this, guarded(this, &TAppForm::ButtonBottomClick));
+    connect(Button3, &QPushButton::clicked, this, guarded(this, &TAppForm::Button3Click));
+    connect(Button1, &QPushButton::clicked, this, guarded(this, &TAppForm::Button1Click));
 
-    connect(Edit1, &QLineEdit::textChanged, this, &TAppForm::Edit1Change);
-    connect(ComboBoxExtension, &QComboBox::activated, this, &TAppForm::ComboBoxExtensionChange);
-    connect(TimerChecker, &QTimer::timeout, this, &TAppForm::TimerCheckerTimer);
+    connect(Edit1, &QLineEdit::textChanged, this, guarded(this, &TAppForm::Edit1Change));
+    connect(ComboBoxExtension, &QComboBox::activated, this, guarded(this, &TAppForm::ComboBoxExtensionChange));
+    connect(TimerChecker, &QTimer::timeout, this, guarded(this, &TAppForm::TimerCheckerTimer));
 }
 
 QString TAppForm::StatusPanelText() const
