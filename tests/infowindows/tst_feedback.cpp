@@ -349,8 +349,8 @@ private slots:
             QCOMPARE(form.Edit1->text(), QStringLiteral("me@example.com"));
             QCOMPARE(form.Choice(), FeedbackChoice::Dislike);
         }
-        if (httpsReply.mode == CannedReply::Mode::Never) // the HTTPS attempt gave up after its 3000 ms
-            QVERIFY2(elapsed >= 2900 && elapsed < 9000, qPrintable(QString::number(elapsed)));
+        if (httpsReply.mode == CannedReply::Mode::Never) // the HTTPS attempt gave up after its 3000 ms (timers may fire a little early)
+            QVERIFY2(elapsed >= 2500 && elapsed < 9000, qPrintable(QString::number(elapsed)));
     }
 
     // After "Failure", "Send" can be pressed again with the same input.
