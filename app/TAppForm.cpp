@@ -10,6 +10,7 @@
 #include "platform/VersionResource.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QHBoxLayout>
@@ -59,6 +60,7 @@ TAppForm::TAppForm(QWidget *parent) : QMainWindow(parent)
 {
     Q_INIT_RESOURCE(resources); // the pictures live in this static library
     setWindowIcon(picture("mirelon"));
+    QApplication::setWindowIcon(windowIcon()); // the icon of every window the application opens
     buildMenus();
     buildToolBar();
     buildCentralArea();
