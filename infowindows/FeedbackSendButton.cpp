@@ -1,5 +1,6 @@
 #include "infowindows/FeedbackSendButton.h"
 
+#include <QKeyEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -24,4 +25,16 @@ void FeedbackSendButton::paintEvent(QPaintEvent *)
     textRect.setLeft(pictureRect.right() + 1);
     painter.drawItemText(textRect, Qt::AlignCenter | Qt::TextShowMnemonic, palette(), isEnabled(), caption,
                          QPalette::ButtonText);
+}
+
+void FeedbackSendButton::keyPressEvent(QKeyEvent *event)
+{
+    // A button that is not a default button ignores Enter in Qt; this one must still send.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        event->accept();
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }

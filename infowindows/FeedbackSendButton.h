@@ -2,7 +2,8 @@
 #include <QPushButton>
 
 // A push button with its picture at the left edge, a few pixels in, and the caption centred in
-// the space right of the picture.
+// the space right of the picture. Enter presses it while it has the focus, as Space does, even
+// though it is not the window's default button.
 class FeedbackSendButton : public QPushButton {
     Q_OBJECT
 
@@ -12,4 +13,5 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 };

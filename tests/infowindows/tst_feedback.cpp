@@ -208,6 +208,31 @@ private slots:
         QCOMPARE(form.Edit1->text(), QStringLiteral("a@b.com"));
     }
 
+    // Enter or Space on the focused "Send" sends, although the window has no default button.
+    void sendFromTheKeyboard_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+        QTest::newRow("Space") << int(Qt::Key_Space);
+    }
+    void sendFromTheKeyboard()
+    {
+        QFETCH(int, key);
+        TFeedbackForm form;
+        Reporter reporter;
+        reporter.attach(form);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.Memo1->setPlainText(QStringLiteral("Hello"));
+        QTest::keyClick(form.Edit1, Qt::Key_Return); // Enter in the e-mail box sends nothing
+        QCOMPARE(plain->requestCount(), 0);
+        form.BitBtn1->setFocus();
+        QTest::keyClick(form.BitBtn1, Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        QCOMPARE(plain->requestCount(), 1);
+        QCOMPARE(reporter.messages, QStringList{Delivered});
+    }
+
     // Nothing is sent without a message or with a malformed address.
     void refusedInput_data()
     {
