@@ -123,7 +123,11 @@ void TChecker::CheckNow()
             UpdateState.DownloadUrl = ExtractTag(lines.at(1), QStringLiteral("url"));
             UpdateStore::WriteText(UpdateStore::CurrentURL, UpdateState.DownloadUrl);
         }
-        // A reply without the expected tags leaves empty texts behind; it is not a failure.
+        // For diagnosis only: past this point the record no longer steers the check.
+        if (UpdateState.LatestVersion.isEmpty())
+            ReportFailure(QStringLiteral("INVALIDSERVERRESPONSE: no version line in a reply of %1 characters")
+                              .arg(attempts.reply.size()));
+
         if (ShouldShowNewVersion(UpdateState.LatestVersion, AppVersion, UpdateState.NotificationsOn, lastDay, today,
                                  dayCount))
             UpdateState.ShowNewVersion = true;
