@@ -61,22 +61,26 @@ qint64 timeAction(Action action, const QString &format, const QString &image, co
     return timer.nsecsElapsed();
 }
 
+QString writeScript(const QString &script, const char *text)
+{
+    QFile file(script);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != qint64(qstrlen(text)))
+        qFatal("cannot write %s", qPrintable(script));
+    return script;
+}
+
 // The floor script: decode the image named first, write it in the format named third.
 QString writeFloorScript(const QString &work)
 {
-    const QString script = work + QStringLiteral("/floor.php");
-    QFile file(script);
-    if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(script));
-    file.write("<?php\n"
-               "$image = imagecreatefromstring(file_get_contents($argv[1]));\n"
-               "switch ($argv[3]) {\n"
-               "case 'png': imagepng($image, $argv[2] . '.png'); break;\n"
-               "case 'jpg': imagejpeg($image, $argv[2] . '.jpg', 90); break;\n"
-               "case 'webp': imagewebp($image, $argv[2] . '.webp', 90); break;\n"
-               "case 'bmp': imagebmp($image, $argv[2] . '.bmp'); break;\n"
-               "}\n");
-    return script;
+    return writeScript(work + QStringLiteral("/floor.php"),
+                       "<?php\n"
+                       "$image = imagecreatefromstring(file_get_contents($argv[1]));\n"
+                       "switch ($argv[3]) {\n"
+                       "case 'png': imagepng($image, $argv[2] . '.png'); break;\n"
+                       "case 'jpg': imagejpeg($image, $argv[2] . '.jpg', 90); break;\n"
+                       "case 'webp': imagewebp($image, $argv[2] . '.webp', 90); break;\n"
+                       "case 'bmp': imagebmp($image, $argv[2] . '.bmp'); break;\n"
+                       "}\n");
 }
 
 // One bare interpreter run through the same runner.
@@ -102,26 +106,22 @@ double median(QList<qint64> values)
 // timed inside PHP: work the action does on purpose, not time the application adds.
 double blurWorkMilliseconds(const QString &work, const QStringList &images)
 {
-    const QString script = work + QStringLiteral("/blurwork.php");
-    QFile file(script);
-    if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(script));
-    file.write("<?php\n"
-               "$image = imagecreatefromstring(file_get_contents($argv[1]));\n"
-               "$start = hrtime(true);\n"
-               "foreach ([[100, 80, 120, 140], [380, 120, 110, 130]] as [$x, $y, $w, $h]) {\n"
-               "    $region = imagecreatetruecolor($w, $h);\n"
-               "    imagecopy($region, $image, 0, 0, $x, $y, $w, $h);\n"
-               "    for ($px = 0; $px < $w; $px += 8) for ($py = 0; $py < $h; $py += 8) {\n"
-               "        $c = imagecolorsforindex($region, imagecolorat($region, $px, $py));\n"
-               "        imagefilledrectangle($region, $px, $py, min($px + 7, $w - 1), min($py + 7, $h - 1),\n"
-               "            imagecolorallocate($region, $c['red'], $c['green'], $c['blue']));\n"
-               "    }\n"
-               "    for ($i = 0; $i < 5; $i++) imagefilter($region, IMG_FILTER_GAUSSIAN_BLUR);\n"
-               "    imagecopy($image, $region, $x, $y, 0, 0, $w, $h);\n"
-               "}\n"
-               "echo (hrtime(true) - $start) / 1e6;\n");
-    file.close();
+    const QString script = writeScript(work + QStringLiteral("/blurwork.php"),
+                                       "<?php\n"
+                                       "$image = imagecreatefromstring(file_get_contents($argv[1]));\n"
+                                       "$start = hrtime(true);\n"
+                                       "foreach ([[100, 80, 120, 140], [380, 120, 110, 130]] as [$x, $y, $w, $h]) {\n"
+                                       "    $region = imagecreatetruecolor($w, $h);\n"
+                                       "    imagecopy($region, $image, 0, 0, $x, $y, $w, $h);\n"
+                                       "    for ($px = 0; $px < $w; $px += 8) for ($py = 0; $py < $h; $py += 8) {\n"
+                                       "        $c = imagecolorsforindex($region, imagecolorat($region, $px, $py));\n"
+                                       "        imagefilledrectangle($region, $px, $py, min($px + 7, $w - 1), min($py + 7, $h - 1),\n"
+                                       "            imagecolorallocate($region, $c['red'], $c['green'], $c['blue']));\n"
+                                       "    }\n"
+                                       "    for ($i = 0; $i < 5; $i++) imagefilter($region, IMG_FILTER_GAUSSIAN_BLUR);\n"
+                                       "    imagecopy($image, $region, $x, $y, 0, 0, $w, $h);\n"
+                                       "}\n"
+                                       "echo (hrtime(true) - $start) / 1e6;\n");
     QList<qint64> microseconds;
     for (const QString &image : images) {
         QString printed;

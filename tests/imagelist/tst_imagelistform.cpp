@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -47,6 +48,26 @@ QStringList Captions(const QTreeWidget &list)
     for (int i = 0; i < list.topLevelItemCount(); ++i)
         captions.append(list.topLevelItem(i)->text(0));
     return captions;
+}
+
+// The entries' base names run together: "ABCD".
+QString BaseNames(const QTreeWidget &list)
+{
+    QString names;
+    for (const QString &caption : Captions(list))
+        names += QFileInfo(caption).baseName();
+    return names;
+}
+
+// A shown window listing A.png, B.png, C.png and D.png of `folder`, in that order.
+void ShowWithEntriesABCD(TAppForm &form, const QString &folder)
+{
+    for (const char *name : {"A", "B", "C", "D"}) {
+        WritePicture(folder + "/" + name + ".png");
+        form.Ekle(folder + "/" + name + ".png");
+    }
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
 }
 
 QStringList Sorted(QStringList list)
@@ -329,17 +350,10 @@ private slots:
     // The window's drop handler works on the real list geometry: the entry under the point.
     void dragDropOnEntries()
     {
-        const QString folder = MakeFolder(QStringLiteral("drag"));
         TAppForm form;
-        for (const char *name : {"A", "B", "C", "D"}) {
-            WritePicture(folder + "/" + name + ".png");
-            form.Ekle(folder + "/" + name + ".png");
-        }
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        ShowWithEntriesABCD(form, MakeFolder(QStringLiteral("drag")));
         QTreeWidget &list = *form.ListView1;
-        auto caption = [&](int i) { return QFileInfo(list.topLevelItem(i)->text(0)).baseName(); };
-        auto order = [&] { return caption(0) + caption(1) + caption(2) + caption(3); };
+        auto order = [&] { return BaseNames(list); };
 
         list.topLevelItem(0)->setSelected(true);
         form.ListView1DragDrop(list.visualItemRect(list.topLevelItem(2)).center());
@@ -362,14 +376,8 @@ private slots:
     {
         if (QGuiApplication::platformName() == QLatin1String("offscreen"))
             QSKIP("drags do not run on the offscreen platform");
-        const QString folder = MakeFolder(QStringLiteral("mousedrag"));
         TAppForm form;
-        for (const char *name : {"A", "B", "C", "D"}) {
-            WritePicture(folder + "/" + name + ".png");
-            form.Ekle(folder + "/" + name + ".png");
-        }
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        ShowWithEntriesABCD(form, MakeFolder(QStringLiteral("mousedrag")));
         QTreeWidget &list = *form.ListView1;
         QWidget *viewport = list.viewport();
         const QPoint a = list.visualItemRect(list.topLevelItem(0)).center();
@@ -382,10 +390,7 @@ private slots:
         QTest::mouseMove(viewport, a + QPoint(0, QApplication::startDragDistance() + 2));
         QTest::mouseMove(viewport, a + QPoint(0, 2 * QApplication::startDragDistance() + 4));
         QTest::qWait(300);
-        QStringList order;
-        for (int i = 0; i < list.topLevelItemCount(); ++i)
-            order.append(QFileInfo(list.topLevelItem(i)->text(0)).baseName());
-        QCOMPARE(order, QStringList({"B", "A", "C", "D"}));
+        QCOMPARE(BaseNames(list), QStringLiteral("BACD"));
     }
 
     void folderLocationArguments_data()
