@@ -49,6 +49,17 @@ struct Reporter {
     }
 };
 
+// A feedback window on screen whose boxes and beeps go to its reporter.
+struct ShownForm {
+    TFeedbackForm form;
+    Reporter reporter;
+    ShownForm()
+    {
+        reporter.attach(form);
+        form.show();
+    }
+};
+
 const QString Delivered = QStringLiteral("Success|Your feedback is received.\r\rThank you!");
 const QString NotDelivered =
     QStringLiteral("Failure|Something went wrong. Your feedback could not be delivered.\r\rPlease try again later.");
@@ -219,10 +230,8 @@ private slots:
     void sendFromTheKeyboard()
     {
         QFETCH(int, key);
-        TFeedbackForm form;
-        Reporter reporter;
-        reporter.attach(form);
-        form.show();
+        ShownForm shown;
+        auto &[form, reporter] = shown;
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.Memo1->setPlainText(QStringLiteral("Hello"));
         QTest::keyClick(form.Edit1, Qt::Key_Return); // Enter in the e-mail box sends nothing
@@ -250,10 +259,8 @@ private slots:
         QFETCH(QString, address);
         QFETCH(int, beeps);
         QFETCH(QStringList, messages);
-        TFeedbackForm form;
-        Reporter reporter;
-        reporter.attach(form);
-        form.show();
+        ShownForm shown;
+        auto &[form, reporter] = shown;
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.Image1MouseDown(Qt::LeftButton);
         form.Memo1->setPlainText(memo);
@@ -292,10 +299,8 @@ private slots:
         QFETCH(QString, memo);
         QFETCH(QString, address);
         QFETCH(QStringList, fields);
-        TFeedbackForm form;
-        Reporter reporter;
-        reporter.attach(form);
-        form.show();
+        ShownForm shown;
+        auto &[form, reporter] = shown;
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         if (choice == int(FeedbackChoice::Like))
             form.Image1MouseDown(Qt::LeftButton);
@@ -351,10 +356,8 @@ private slots:
         secure->setReply(httpsReply);
         plain->setReply(httpReply);
 
-        TFeedbackForm form;
-        Reporter reporter;
-        reporter.attach(form);
-        form.show();
+        ShownForm shown;
+        auto &[form, reporter] = shown;
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.Image2MouseDown(Qt::LeftButton);
         form.Memo1->setPlainText(QStringLiteral("Too slow"));
@@ -382,10 +385,8 @@ private slots:
     void sendAgainAfterFailure()
     {
         plain->setReply(CannedReply::text("busy"));
-        TFeedbackForm form;
-        Reporter reporter;
-        reporter.attach(form);
-        form.show();
+        ShownForm shown;
+        auto &[form, reporter] = shown;
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.Memo1->setPlainText(QStringLiteral("Hello"));
         form.BitBtn1Click();
