@@ -1,6 +1,7 @@
 #include "app/IniStore.h"
 
 #include "platform/Errors.h"
+#include "platform/TextTrim.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -9,33 +10,6 @@
 #include <algorithm>
 
 namespace {
-// Blanks and control characters (everything up to U+0020) count as white space.
-bool isBlank(QChar c)
-{
-    return c.unicode() <= 0x20;
-}
-
-QStringView trimmedStart(QStringView text)
-{
-    qsizetype first = 0;
-    while (first < text.size() && isBlank(text[first]))
-        ++first;
-    return text.mid(first);
-}
-
-QStringView trimmedEnd(QStringView text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && isBlank(text[end - 1]))
-        --end;
-    return text.first(end);
-}
-
-QStringView trimmed(QStringView text)
-{
-    return trimmedEnd(trimmedStart(text));
-}
-
 bool sameName(const QString &a, const QString &b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -80,7 +54,7 @@ IniStore IniStore::parse(const QByteArray &bytes, const QString &fileName)
         qsizetype lineEnd = lineStart;
         while (lineEnd < text.size() && text[lineEnd] != QLatin1Char('\r') && text[lineEnd] != QLatin1Char('\n'))
             ++lineEnd;
-        const QStringView line = trimmed(QStringView(text).sliced(lineStart, lineEnd - lineStart));
+        const QStringView line = TrimControlChars(QStringView(text).sliced(lineStart, lineEnd - lineStart));
         lineStart = lineEnd + 1;
         if (lineEnd < text.size() && text[lineEnd] == QLatin1Char('\r') && lineStart < text.size()
             && text[lineStart] == QLatin1Char('\n'))
@@ -89,7 +63,7 @@ IniStore IniStore::parse(const QByteArray &bytes, const QString &fileName)
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
             continue;
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
-            const QString name = trimmed(line.sliced(1, line.size() - 2)).toString();
+            const QString name = TrimControlChars(line.sliced(1, line.size() - 2)).toString();
             if (store.findSection(name)) {
                 current = nullptr;
             } else {
@@ -101,8 +75,8 @@ IniStore IniStore::parse(const QByteArray &bytes, const QString &fileName)
         if (!current)
             continue;
         const qsizetype equals = line.indexOf(QLatin1Char('='));
-        const QString key = (equals < 0 ? line : trimmedEnd(line.first(equals))).toString();
-        const QString value = equals < 0 ? QString() : trimmedStart(line.sliced(equals + 1)).toString();
+        const QString key = (equals < 0 ? line : TrimControlChars(line.first(equals))).toString();
+        const QString value = equals < 0 ? QString() : TrimControlChars(line.sliced(equals + 1)).toString();
         // A key repeated within a section: its first line counts, as it does when reading.
         const bool known = std::any_of(current->entries.begin(), current->entries.end(),
                                        [&](const Entry &entry) { return sameName(entry.key, key); });

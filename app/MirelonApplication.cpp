@@ -1,7 +1,5 @@
 #include "app/MirelonApplication.h"
 
-#include "platform/Errors.h"
-
 #include <QMessageBox>
 
 MirelonApplication::MirelonApplication(int &argc, char **argv) : QApplication(argc, argv) {}
@@ -11,17 +9,6 @@ bool MirelonApplication::notify(QObject *receiver, QEvent *event)
     bool handled = false;
     RunReportingErrors([&] { handled = QApplication::notify(receiver, event); });
     return handled;
-}
-
-void MirelonApplication::RunReportingErrors(const std::function<void()> &handler)
-{
-    try {
-        handler();
-    } catch (const MirelonError &error) {
-        ShowUnhandledError(error.message());
-    } catch (const std::exception &error) {
-        ShowUnhandledError(QString::fromLocal8Bit(error.what()));
-    }
 }
 
 void MirelonApplication::ShowUnhandledError(const QString &text)

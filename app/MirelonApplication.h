@@ -1,7 +1,9 @@
 #pragma once
+#include "platform/Errors.h"
+
 #include <QApplication>
 
-#include <functional>
+#include <exception>
 
 // The application object. Errors that no handler catches end up here and are shown in a
 // message box captioned with the application title; the application goes on.
@@ -13,6 +15,14 @@ public:
     static void ShowUnhandledError(const QString &text);
 
     // Runs an event handler; an error it raises is shown as an unhandled error and the
-    // application goes on.
-    static void RunReportingErrors(const std::function<void()> &handler);
+    // application goes on. A template, so that wrapping every event costs no allocation.
+    template <typename Handler>
+    static void RunReportingErrors(Handler &&handler)
+    {
+        try {
+            handler();
+        } catch (const std::exception &error) {
+            ShowUnhandledError(ErrorMessage(error));
+        }
+    }
 };

@@ -165,7 +165,7 @@ void TAppForm::buildCentralArea()
     middle->addLayout(left, 1);
 
     auto *imageList = new ImageListView(central);
-    connect(imageList, &ImageListView::deleteKeyPressed, this, &TAppForm::Delete1Click);
+    connect(imageList, &ImageListView::deleteKeyPressed, this, guarded(this, &TAppForm::Delete1Click));
     connect(imageList, &ImageListView::entryDropped, this, &TAppForm::ListView1DragDrop);
     connect(imageList, &ImageListView::pathsDropped, this, &TAppForm::WMDropFiles);
     ListView1 = imageList;

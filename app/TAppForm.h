@@ -93,7 +93,6 @@ public:
     void MarkFacesInImage(const QString &PhpDir);
     void BlurFacesInImage(const QString &PhpDir);
     void SaveFacesAsSeparateImages(const QString &PhpDir);
-    QString FindFilenameThatDoesNotExist(const QString &filename) const;
 
 public slots:
     // Application shell (TAppForm.cpp).

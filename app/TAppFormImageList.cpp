@@ -102,8 +102,7 @@ void TAppForm::Delete1Click()
 
 void TAppForm::DeleteAll1Click()
 {
-    ListView1->clear();
-    ResimSayisiDegisti();
+    Clear1Click();
 }
 
 void TAppForm::Open1Click()
@@ -129,10 +128,8 @@ void TAppForm::Ekle(const QString &isim)
     try {
         const QSize size = ReadPictureSize(isim);
         ListView1->addTopLevelItem(NewImageEntry(isim, size, FileIconFor(isim)));
-    } catch (const MirelonError &error) {
-        ReportAddError(this, AddErrorText(isim, error.message()));
     } catch (const std::exception &error) {
-        ReportAddError(this, AddErrorText(isim, QString::fromLocal8Bit(error.what())));
+        ReportAddError(this, AddErrorText(isim, ErrorMessage(error)));
     }
     ResimSayisiDegisti();
 }

@@ -4,12 +4,13 @@
 
 #include "app/AppState.h"
 #include "app/MessageDlgWithCaptions.h"
+#include "imagelist/AddErrorBox.h"
+#include "imagelist/ImageEntry.h"
 #include "platform/AppPaths.h"
 #include "processing/ActionRun.h"
 #include "processing/ConvertRun.h"
 #include "processing/PhpRuntime.h"
 #include "processing/RunPrompts.h"
-#include "scripts/OutputNaming.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -29,7 +30,7 @@ void runAction(TAppForm &form, Action action, const QString &PhpDir)
 
     ActionRunWindow window;
     window.entryCount = [&form] { return qsizetype(form.ListView1->topLevelItemCount()); };
-    window.entryPath = [&form](qsizetype index) { return form.ListView1->topLevelItem(int(index))->text(0); };
+    window.entryPath = [&form](qsizetype index) { return form.ListView1->topLevelItem(int(index))->text(ImageFileColumn); };
     window.destination = [&form] { return form.Edit1->text(); };
     window.setStatus = [&form](const QString &text) { form.SetStatusPanelText(text); };
     window.processEvents = [] { QApplication::processEvents(); };
@@ -44,7 +45,7 @@ void TAppForm::Button1Click()
     ConvertRequest request;
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *entry = ListView1->topLevelItem(i);
-        request.sizes.append({entry->text(1), entry->text(2)});
+        request.sizes.append({entry->text(WidthColumn), entry->text(HeightColumn)});
     }
     request.phpDir = PhpDirOf(ExecutableFolder());
     request.destination = Edit1->text();
@@ -57,10 +58,8 @@ void TAppForm::Button1Click()
                                       QStringLiteral("Confirmation"), {QStringLiteral("Yes"), QStringLiteral("No")},
                                       this);
     };
-    window.showError = replaced.showError ? replaced.showError : [this](const QString &text) {
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("ERROR"), text, QMessageBox::Ok, this);
-        box.exec();
-    };
+    window.showError = replaced.showError ? replaced.showError
+                                          : [this](const QString &text) { ShowErrorBox(this, text); };
     window.setBusyCursor = [](bool busy) {
         if (busy)
             QApplication::setOverrideCursor(Qt::BusyCursor);
@@ -107,9 +106,4 @@ void TAppForm::BlurFacesInImage(const QString &PhpDir)
 void TAppForm::SaveFacesAsSeparateImages(const QString &PhpDir)
 {
     runAction(*this, Action::SaveFacesAsSeparateImages, PhpDir);
-}
-
-QString TAppForm::FindFilenameThatDoesNotExist(const QString &filename) const
-{
-    return ::FindFilenameThatDoesNotExist(filename);
 }

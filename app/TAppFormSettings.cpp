@@ -9,14 +9,13 @@
 #include "app/SettingsLocation.h"
 #include "platform/AppPaths.h"
 #include "platform/Errors.h"
+#include "platform/TextTrim.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QStandardPaths>
-
-#include <algorithm>
 
 namespace {
 const QString settingsSection = QStringLiteral("Settings");
@@ -28,17 +27,12 @@ QString settingsFileName()
     return SettingsDir + QStringLiteral("settings.ini");
 }
 
-// Stores one setting and rewrites the file. A failed write is reported here rather than
-// thrown on: the throw would unwind through the widget code that emitted the change, which is
-// built without exception support. The control keeps what the user entered.
+// Stores one setting and rewrites the file. The handlers that call this are guarded, so a
+// failed write is reported by the default error box; the control keeps what the user entered.
 void writeSetting(const QString &key, const QString &value)
 {
-    try {
-        SettingsIni.setValue(settingsSection, key, value);
-        SettingsIni.save();
-    } catch (const MirelonError &error) {
-        MirelonApplication::ShowUnhandledError(error.message());
-    }
+    SettingsIni.setValue(settingsSection, key, value);
+    SettingsIni.save();
 }
 } // namespace
 
@@ -97,8 +91,7 @@ void TAppForm::Button3Click()
 
 void TAppForm::AddMyFolder(const QString &foldername)
 {
-    const bool blank = std::all_of(foldername.cbegin(), foldername.cend(), [](QChar c) { return c.unicode() <= 0x20; });
-    if (blank)
+    if (TrimControlChars(foldername).isEmpty())
         return;
     LastFolder = foldername;
     Edit1->setText(LastFolder); // runs Edit1Change

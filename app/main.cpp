@@ -4,11 +4,12 @@
 
 int main(int argc, char *argv[])
 {
-    const NamedLock instanceLock(QStringLiteral("KORVANE_Mirelon")); // held, never examined
+    // Held, never examined.
+    const NamedLock instanceLock(QStringLiteral(MIRELON_BUILD_COMPANY_NAME "_" MIRELON_BUILD_PRODUCT_NAME));
     MirelonApplication app(argc, argv);
-    MirelonApplication::setApplicationDisplayName(QStringLiteral("Mirelon"));
-    MirelonApplication::setApplicationName(QStringLiteral("Mirelon"));
-    MirelonApplication::setOrganizationName(QStringLiteral("KORVANE"));
+    MirelonApplication::setApplicationDisplayName(QStringLiteral(MIRELON_BUILD_PRODUCT_NAME));
+    MirelonApplication::setApplicationName(QStringLiteral(MIRELON_BUILD_PRODUCT_NAME));
+    MirelonApplication::setOrganizationName(QStringLiteral(MIRELON_BUILD_COMPANY_NAME));
     MirelonApplication::setQuitOnLastWindowClosed(true);
 
     TAppForm AppForm;

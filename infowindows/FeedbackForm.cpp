@@ -4,6 +4,7 @@
 #include "infowindows/FeedbackChoicePanel.h"
 #include "infowindows/FeedbackEmail.h"
 #include "infowindows/FeedbackSendButton.h"
+#include "platform/TextTrim.h"
 #include "webservices/PostForm.h"
 
 #include <QApplication>
@@ -217,13 +218,13 @@ void TFeedbackForm::BitBtn1Click()
     // has always received line breaks as CR LF.
     QString text = Memo1->document()->toRawText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n')).replace(QChar::LineSeparator, QLatin1Char('\n'));
-    const QString message = TrimControlChars(text).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    const QString message = TrimControlChars(text).toString().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     if (message.isEmpty()) {
         Memo1->setFocus();
         Beep();
         return;
     }
-    const QString address = TrimControlChars(Edit1->text());
+    const QString address = TrimControlChars(Edit1->text()).toString();
     if (!address.isEmpty() && !IsValidEmail(address)) {
         Edit1->setFocus();
         ShowMessage(QMessageBox::Critical, QStringLiteral("Failure"), QStringLiteral("Invalid e-mail address!"));

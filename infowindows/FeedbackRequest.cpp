@@ -1,17 +1,7 @@
 #include "infowindows/FeedbackRequest.h"
 
 #include "platform/ServiceHost.h"
-
-QString TrimControlChars(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin).unicode() <= 0x20)
-        ++begin;
-    while (end > begin && text.at(end - 1).unicode() <= 0x20)
-        --end;
-    return text.mid(begin, end - begin);
-}
+#include "platform/TextTrim.h"
 
 QString FeedbackText(FeedbackChoice choice, const QString &message)
 {

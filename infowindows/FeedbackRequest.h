@@ -7,10 +7,6 @@ enum class FeedbackChoice { None, Like, Dislike };
 
 inline constexpr int FeedbackTimeoutMs = 3000;
 
-// Removes leading and trailing characters U+0000 to U+0020 (blanks, line breaks, control
-// characters); other white space such as U+00A0 stays.
-QString TrimControlChars(const QString &text);
-
 // "I like it!" or "I dislike it!" and one carriage return before the message, or the message alone.
 QString FeedbackText(FeedbackChoice choice, const QString &message);
 

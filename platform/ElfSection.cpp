@@ -1,5 +1,6 @@
 #include "platform/ElfSection.h"
 
+#include "platform/FileDescriptor.h"
 #include "platform/SystemError.h"
 
 #include <QFile>
@@ -11,23 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-// An open file descriptor, closed when it goes out of scope.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int get() const { return fd; }
-
-private:
-    int fd;
-};
 
 struct ReadFailure {
     int code;

@@ -12,3 +12,12 @@ public:
 private:
     QString text;
 };
+
+// The text to show for any error: ours carry it; others give their what() in the locale's
+// encoding.
+inline QString ErrorMessage(const std::exception &error)
+{
+    if (const auto *own = dynamic_cast<const MirelonError *>(&error))
+        return own->message();
+    return QString::fromLocal8Bit(error.what());
+}

@@ -16,18 +16,16 @@ QString runtimeFolder()
         return QString::fromLocal8Bit(runtime);
     return QDir::tempPath();
 }
-} // namespace
 
-NamedLock::NamedLock(const QString &name)
+int openLockFile(const QString &name)
 {
     const QByteArray path = QFile::encodeName(runtimeFolder() + QLatin1Char('/') + name);
-    fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd >= 0)
-        locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    return ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
 }
+} // namespace
 
-NamedLock::~NamedLock()
+NamedLock::NamedLock(const QString &name) : file(openLockFile(name))
 {
-    if (fd >= 0)
-        ::close(fd); // closing releases the lock
+    if (file.valid())
+        locked = ::flock(file.get(), LOCK_EX | LOCK_NB) == 0;
 }

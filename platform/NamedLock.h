@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/FileDescriptor.h"
+
 #include <QString>
 
 // Stand-in for a named mutex: an advisory lock on a file in the runtime folder, held for the
@@ -6,13 +8,10 @@
 class NamedLock {
 public:
     explicit NamedLock(const QString &name);
-    ~NamedLock();
-    NamedLock(const NamedLock &) = delete;
-    NamedLock &operator=(const NamedLock &) = delete;
 
     bool held() const { return locked; }
 
 private:
-    int fd = -1;
+    FileDescriptor file; // closing it releases the lock
     bool locked = false;
 };

@@ -2,7 +2,7 @@
 #include <QString>
 
 // The file's version block lives in this ELF section of the executable.
-inline constexpr char VersionSectionName[] = ".mirelon.version";
+inline constexpr char VersionSectionName[] = MIRELON_VERSION_SECTION; // set by the build
 
 // Size in bytes of the version block of the file at `path`, or 0 on failure (last OS error:
 // the errno of opening or reading the file, ENOEXEC for a file that is not ELF, ENODATA

@@ -1,5 +1,7 @@
 #include "processing/RunConsoleCommand.h"
 
+#include "platform/FileDescriptor.h"
+
 #include <QPlainTextEdit>
 #include <QStringDecoder>
 #include <QTextCursor>
@@ -13,26 +15,6 @@
 extern char **environ;
 
 namespace {
-// One end of a pipe, closed when it goes out of scope.
-class FileDescriptor {
-public:
-    FileDescriptor() = default;
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    ~FileDescriptor() { close(); }
-    int get() const { return fd_; }
-    void close()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_ = -1;
-};
-
 class SpawnFileActions {
 public:
     SpawnFileActions() { posix_spawn_file_actions_init(&actions_); }

@@ -22,10 +22,8 @@ bool attempt(const QString &address, const QStringList &fields, int timeoutMs, Q
     try {
         reply = PostForm(address, fields, timeoutMs);
         return true;
-    } catch (const MirelonError &e) {
-        error = e.message();
     } catch (const std::exception &e) {
-        error = QString::fromLocal8Bit(e.what());
+        error = ErrorMessage(e);
     } catch (...) {
         error = QStringLiteral("Unknown error");
     }

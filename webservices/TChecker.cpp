@@ -30,12 +30,6 @@ QString typeNameOf(const std::exception &error)
     return QString::fromLatin1(status == 0 && demangled ? demangled.get() : mangled);
 }
 
-QString messageOf(const std::exception &error)
-{
-    if (const auto *own = dynamic_cast<const MirelonError *>(&error))
-        return own->message();
-    return QString::fromLocal8Bit(error.what());
-}
 } // namespace
 
 QString ShortDateText(const QDate &date)
@@ -132,7 +126,7 @@ void TChecker::CheckNow()
                                  dayCount))
             UpdateState.ShowNewVersion = true;
     } catch (const std::exception &error) {
-        ReportFailure(typeNameOf(error) + QStringLiteral(" Error:\r") + messageOf(error));
+        ReportFailure(typeNameOf(error) + QStringLiteral(" Error:\r") + ErrorMessage(error));
     } catch (...) {
         ReportFailure(QStringLiteral("Unknown Error:\r(no message)"));
     }

@@ -142,7 +142,7 @@ private slots:
         ReportAddError = [this](QWidget *, const QString &text) { reports.append(text); };
     }
 
-    void cleanup() { ReportAddError = ShowAddErrorBox; }
+    void cleanup() { ReportAddError = ShowErrorBox; }
 
     void folderScanTakesImageFilesOnly()
     {
