@@ -188,28 +188,27 @@ FeedbackChoice TFeedbackForm::Choice() const
     return FeedbackChoice::None;
 }
 
-void TFeedbackForm::Image1MouseDown(Qt::MouseButton button)
+namespace {
+// A left click picks `picked` and clears `other`; a second click on `picked` removes the choice.
+void PickChoice(FeedbackChoicePanel &picked, FeedbackChoicePanel &other, Qt::MouseButton button)
 {
     if (button != Qt::LeftButton)
         return;
-    if (Panel4->isSelected()) {
-        Panel4->setSelected(false); // a second click removes the choice
-        return;
-    }
-    Panel4->setSelected(true);
-    Panel5->setSelected(false);
+    const bool pick = !picked.isSelected();
+    picked.setSelected(pick);
+    if (pick)
+        other.setSelected(false);
+}
+} // namespace
+
+void TFeedbackForm::Image1MouseDown(Qt::MouseButton button)
+{
+    PickChoice(*Panel4, *Panel5, button);
 }
 
 void TFeedbackForm::Image2MouseDown(Qt::MouseButton button)
 {
-    if (button != Qt::LeftButton)
-        return;
-    if (Panel5->isSelected()) {
-        Panel5->setSelected(false);
-        return;
-    }
-    Panel5->setSelected(true);
-    Panel4->setSelected(false);
+    PickChoice(*Panel5, *Panel4, button);
 }
 
 void TFeedbackForm::BitBtn1Click()
@@ -261,8 +260,11 @@ bool TFeedbackForm::eventFilter(QObject *watched, QEvent *event)
 
 void TFeedbackForm::limitMemoLength(int position, int added)
 {
-    const int excess = static_cast<int>(Memo1->toPlainText().size()) - MemoMaxLength;
-    if (added <= 0 || excess <= 0)
+    if (added <= 0)
+        return;
+    // The document's count includes one closing paragraph separator; the text has none.
+    const int excess = Memo1->document()->characterCount() - 1 - MemoMaxLength;
+    if (excess <= 0)
         return;
     // Drop what goes beyond the limit from the end of what was just added.
     const int end = position + added;
