@@ -157,6 +157,11 @@ cv::Mat DecodeBmp(std::span<const std::uint8_t> bytes)
         throw DecodeError("the BMP file holds no pixel data");
     const auto data = bytes.subspan(dataOffset);
     const int w = static_cast<int>(width), h = static_cast<int>(height);
+    const std::size_t stride = ((static_cast<std::size_t>(w) * bitsPerPixel + 31) / 32) * 4;
+    const std::size_t rowBytes = (static_cast<std::size_t>(w) * bitsPerPixel + 7) / 8;
+    // Checked before the picture is allocated, so a tiny file cannot claim a huge one.
+    if (!rle && data.size() < stride * (h - 1) + rowBytes) // some writers leave out the last row's padding
+        throw DecodeError("the BMP pixel data ends early");
     cv::Mat picture(h, w, CV_8UC3, cv::Scalar(0, 0, 0));
     auto rowOf = [&](int stored) { return topDown ? stored : h - 1 - stored; };
 
@@ -171,10 +176,6 @@ cv::Mat DecodeBmp(std::span<const std::uint8_t> bytes)
         return picture;
     }
 
-    const std::size_t stride = ((static_cast<std::size_t>(w) * bitsPerPixel + 31) / 32) * 4;
-    const std::size_t rowBytes = (static_cast<std::size_t>(w) * bitsPerPixel + 7) / 8;
-    if (data.size() < stride * (h - 1) + rowBytes) // some writers leave out the last row's padding
-        throw DecodeError("the BMP pixel data ends early");
     for (int stored = 0; stored < h; ++stored) {
         const std::uint8_t *in = data.data() + static_cast<std::size_t>(stored) * stride;
         auto *out = picture.ptr<cv::Vec3b>(rowOf(stored));

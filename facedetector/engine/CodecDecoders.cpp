@@ -49,15 +49,17 @@ std::string DecodeJpegInto(std::span<const std::uint8_t> bytes, cv::Mat &pixels,
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
+    // Refused on the header's word: starting the decompressor already allocates for the whole
+    // picture (all of it, for a progressive file).
+    if (info.image_width == 0 || info.image_height == 0 ||
+        static_cast<long long>(info.image_width) * info.image_height > MaxPicturePixels) {
+        jpeg_destroy_decompress(&info);
+        return "the picture has no pixels or is too large";
+    }
     cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     adobe = info.saw_Adobe_marker;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
     jpeg_start_decompress(&info);
-    if (info.output_width == 0 || info.output_height == 0 ||
-        static_cast<long long>(info.output_width) * info.output_height > MaxPicturePixels) {
-        jpeg_destroy_decompress(&info);
-        return "the picture has no pixels or is too large";
-    }
     pixels.create(static_cast<int>(info.output_height), static_cast<int>(info.output_width), cmyk ? CV_8UC4 : CV_8UC3);
     while (info.output_scanline < info.output_height) {
         JSAMPROW row = pixels.ptr(static_cast<int>(info.output_scanline));

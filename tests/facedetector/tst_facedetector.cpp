@@ -2,6 +2,8 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QImageWriter>
+#include <QBuffer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -9,6 +11,8 @@
 #include <QRect>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -74,6 +78,22 @@ class TestFaceDetector : public QObject {
     QString faceImage_; // a real photo with three faces
     QString fixtures_;  // the small generated picture in every format
     QList<QRect> pngFaces_;
+
+    // The engine's exit code and error output for one file, with its data segment limited to
+    // `dataLimit` bytes (0: no limit).
+    std::pair<int, QString> RunEngine(const QString &path, rlim_t dataLimit = 0)
+    {
+        QProcess engine;
+        if (dataLimit)
+            engine.setChildProcessModifier([dataLimit] {
+                const rlimit limit{dataLimit, dataLimit};
+                ::setrlimit(RLIMIT_DATA, &limit);
+            });
+        engine.start(Engine, {path});
+        engine.waitForFinished(60000);
+        return {engine.exitStatus() == QProcess::NormalExit ? engine.exitCode() : -1,
+                QString::fromUtf8(engine.readAllStandardError())};
+    }
 
     QList<QRect> DetectFixture(const QString &name)
     {
@@ -229,6 +249,59 @@ private slots:
         QVERIFY2(result.error.contains(message), qPrintable(result.error));
         QVERIFY2(result.error.contains(path), "the message names the file");
         QCOMPARE(result.json[QStringLiteral("facesAfterError")].toInt(), 0);
+    }
+
+    // A small file whose header claims a picture beyond the size limit (or beyond its data) is
+    // refused on the header's word: under a data limit far below the claimed picture's size the
+    // engine still fails with its own message, not an allocation failure.
+    void hugeClaimsAreRefusedBeforeAllocating_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("message");
+
+        // A progressive JPEG (its decoder allocates the whole picture on start) claiming 60000 x 60000.
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        QImage small(64, 48, QImage::Format_RGB32);
+        small.fill(Qt::gray);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setProgressiveScanWrite(true);
+        writer.write(small);
+        const qsizetype sof = jpeg.indexOf(QByteArray("\xff\xc2", 2));
+        if (sof >= 0)
+            jpeg.replace(sof + 5, 4, QByteArray("\xea\x60\xea\x60", 4));
+        QTest::newRow("progressive JPEG") << QStringLiteral("huge.jpg") << jpeg << QStringLiteral("too large");
+
+        // A 24-bit BMP header claiming 15000 x 15000 (675 MB decoded) and no pixel data.
+        QByteArray bmp(54, '\0');
+        auto put32 = [&bmp](int at, quint32 v) { for (int i = 0; i < 4; ++i) bmp[at + i] = char(v >> (8 * i)); };
+        bmp[0] = 'B';
+        bmp[1] = 'M';
+        put32(2, 54 + 16);
+        put32(10, 54);
+        put32(14, 40);
+        put32(18, 15000);
+        put32(22, 15000);
+        bmp[26] = 1;
+        bmp[28] = 24;
+        bmp.append(16, '\x7f');
+        QTest::newRow("BMP") << QStringLiteral("huge.bmp") << bmp << QStringLiteral("ends early");
+    }
+    void hugeClaimsAreRefusedBeforeAllocating()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        QVERIFY(content.contains(QByteArray("\xea\x60", 2)) || name.endsWith(QLatin1String(".bmp")));
+        const QString path = work_.filePath(name);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        const auto [code, error] = RunEngine(path, 300'000'000);
+        QVERIFY2(code > 0 && error.contains(message), qPrintable(QStringLiteral("exit %1: %2").arg(code).arg(error)));
     }
 
     // A broken installation or engine must fail loudly, never pass as "no faces".
