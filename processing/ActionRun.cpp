@@ -56,24 +56,22 @@ void RunAction(Action action, const ActionRunValues &values, const ActionRunWind
         // "Convert" among them) has written its files by then, and nothing runs between this
         // choice and the script that writes the file.
         window.processEvents();
-        QString outputName;
-        if (action == Action::ExportFacePositions)
-            outputName = OutputTextPath(AbsoluteToCurrentFolder(window.destination()));
-        else if (action != Action::SaveFacesAsSeparateImages)
-            outputName = OutputBase(AbsoluteToCurrentFolder(window.destination()), outputFormat);
-
+        const auto destination = [&window] { return AbsoluteToCurrentFolder(window.destination()); };
         QStringList lines;
         switch (action) {
         case Action::ExportFacePositions:
-            lines = ExportFacePositionsScript(values.libraryPath, inputPath, outputName);
+            lines = ExportFacePositionsScript(values.libraryPath, inputPath, OutputTextPath(destination()));
             break;
         case Action::MarkFacesInImage:
-            lines = MarkFacesInImageScript(values.libraryPath, inputPath, outputFormat, outputName);
+            lines = MarkFacesInImageScript(values.libraryPath, inputPath, outputFormat,
+                                           OutputBase(destination(), outputFormat));
             break;
         case Action::BlurFacesInImage:
-            lines = BlurFacesInImageScript(values.libraryPath, inputPath, outputFormat, outputName);
+            lines = BlurFacesInImageScript(values.libraryPath, inputPath, outputFormat,
+                                           OutputBase(destination(), outputFormat));
             break;
         case Action::SaveFacesAsSeparateImages:
+            CheckPathCharacters(outputDirectory); // the other actions check it when choosing a name
             lines = SaveFacesAsSeparateImagesScript(values.libraryPath, inputPath, outputFormat, outputDirectory);
             break;
         }

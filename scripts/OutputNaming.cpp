@@ -14,10 +14,15 @@ QString WithoutTrailingSlash(const QString &folder)
     return folder.endsWith(QLatin1Char('/')) ? folder.chopped(1) : folder;
 }
 
+void CheckPathCharacters(const QString &path)
+{
+    if (path.contains(QChar(u'\0')))
+        throw MirelonError(QStringLiteral("Invalid characters in path"));
+}
+
 FileNameParts SplitFileName(const QString &filename)
 {
-    if (filename.contains(QChar(u'\0')))
-        throw MirelonError(QStringLiteral("Invalid characters in path"));
+    CheckPathCharacters(filename);
     const qsizetype nameStart = filename.lastIndexOf(QLatin1Char('/')) + 1;
     const QString name = filename.mid(nameStart);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
@@ -35,17 +40,26 @@ bool fileExists(const QString &path)
 }
 } // namespace
 
+namespace {
+// The first free name as folder and base without the extension: "base" itself when
+// "base.ext" is free, else "base (2)", "base (3)", ...
+QString FirstFreeStem(const FileNameParts &parts)
+{
+    const QString stem = parts.folder + parts.base;
+    if (!fileExists(stem + parts.extension))
+        return stem;
+    for (quint64 n = 2;; ++n) {
+        const QString candidate = stem + QStringLiteral(" (") + QString::number(n) + QLatin1Char(')');
+        if (!fileExists(candidate + parts.extension))
+            return candidate;
+    }
+}
+} // namespace
+
 QString FindFilenameThatDoesNotExist(const QString &filename)
 {
     const FileNameParts parts = SplitFileName(filename);
-    if (!fileExists(filename))
-        return filename;
-    for (quint64 n = 2;; ++n) {
-        const QString candidate = parts.folder + parts.base + QStringLiteral(" (") + QString::number(n)
-                                  + QLatin1Char(')') + parts.extension;
-        if (!fileExists(candidate))
-            return candidate;
-    }
+    return FirstFreeStem(parts) + parts.extension;
 }
 
 QString OutputTextPath(const QString &destination)
@@ -55,8 +69,5 @@ QString OutputTextPath(const QString &destination)
 
 QString OutputBase(const QString &destination, const QString &outputFormat)
 {
-    const QString chosen =
-        FindFilenameThatDoesNotExist(WithTrailingSlash(destination) + QStringLiteral("output.") + outputFormat);
-    const FileNameParts parts = SplitFileName(chosen);
-    return parts.folder + parts.base;
+    return FirstFreeStem(SplitFileName(WithTrailingSlash(destination) + QStringLiteral("output.") + outputFormat));
 }

@@ -8,9 +8,13 @@ QString WithTrailingSlash(const QString &folder);
 // `folder` without one trailing "/" ("/" itself becomes "").
 QString WithoutTrailingSlash(const QString &folder);
 
+// Raises "Invalid characters in path" for a path with a NUL character, the one character no
+// path may hold.
+void CheckPathCharacters(const QString &path);
+
 // A file name split once: folder part (up to and including the last "/"), base name, and the
 // extension from the last "." of the file name on (dot included, empty without a dot).
-// A NUL character, the one character no path may hold, raises "Invalid characters in path".
+// Raises as CheckPathCharacters does.
 struct FileNameParts {
     QString folder;
     QString base;

@@ -398,13 +398,23 @@ private slots:
         QVERIFY(Entries(run.destination).isEmpty());
     }
 
+    void nulInDestinationEndsTheRunBeforeAnyScript_data()
+    {
+        QTest::addColumn<int>("action");
+        QTest::newRow("export") << int(Action::ExportFacePositions);
+        QTest::newRow("mark") << int(Action::MarkFacesInImage);
+        QTest::newRow("blur") << int(Action::BlurFacesInImage);
+        QTest::newRow("save") << int(Action::SaveFacesAsSeparateImages);
+    }
     void nulInDestinationEndsTheRunBeforeAnyScript()
     {
-        Run run = newRun("nul");
-        run.entries = {inPath("nul", "a.png")};
+        QFETCH(int, action);
+        const QString name = QStringLiteral("nul-") + QTest::currentDataTag();
+        Run run = newRun(name);
+        run.entries = {inPath(name, "a.png")};
         run.destination += QChar(u'\0');
         try {
-            run(Action::ExportFacePositions);
+            run(Action(action));
             QFAIL("no error raised");
         } catch (const MirelonError &error) {
             QCOMPARE(error.message(), QString("Invalid characters in path"));
