@@ -1,5 +1,6 @@
 #include "app/SettingsLocation.h"
 
+#include "platform/AppPaths.h"
 #include "platform/Errors.h"
 #include "platform/FolderWritable.h"
 
@@ -11,7 +12,7 @@ QString ChooseSettingsDir(const QString &executableFolder, const QString &config
                           const QString &companyName, const QString &productName)
 {
     if (IsFolderWritable(executableFolder))
-        return executableFolder.endsWith(QLatin1Char('/')) ? executableFolder : executableFolder + QLatin1Char('/');
+        return WithTrailingSlash(executableFolder);
 
     const QString folder = configFolder + QLatin1Char('/') + companyName + QLatin1Char('/') + productName;
     QDir().mkpath(folder); // also the config folder itself, which a fresh account may lack

@@ -1,12 +1,14 @@
 #include "imagelist/FolderScan.h"
 
+#include "platform/AppPaths.h"
+
 #include <QDir>
 
 QStringList FilesInFolder(const QString &dirName)
 {
     if (dirName.isEmpty()) // QDir would take that for the working folder
         return {};
-    const QString prefix = dirName.endsWith(QLatin1Char('/')) ? dirName : dirName + QLatin1Char('/');
+    const QString prefix = WithTrailingSlash(dirName);
     const QStringList names = QDir(dirName).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
     QStringList paths;
     paths.reserve(names.size());

@@ -43,47 +43,37 @@ void ImageListView::startDrag(Qt::DropActions)
     drag->exec(Qt::MoveAction);
 }
 
-bool ImageListView::acceptsDrag(const QDropEvent &event) const
+bool ImageListView::takeDrag(QDropEvent &event) const
 {
-    if (event.source() == this)
-        return event.mimeData()->hasFormat(entryDragType);
-    return event.mimeData()->hasUrls();
+    const bool internal = event.source() == this;
+    if (!(internal ? event.mimeData()->hasFormat(entryDragType) : event.mimeData()->hasUrls())) {
+        event.ignore();
+        return false;
+    }
+    event.setDropAction(internal ? Qt::MoveAction : Qt::CopyAction);
+    event.accept();
+    return true;
 }
 
 void ImageListView::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!acceptsDrag(*event)) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(event->source() == this ? Qt::MoveAction : Qt::CopyAction);
-    event->accept();
-    setState(DraggingState);
+    if (takeDrag(*event))
+        setState(DraggingState);
 }
 
 void ImageListView::dragMoveEvent(QDragMoveEvent *event)
 {
     QTreeWidget::dragMoveEvent(event); // scrolls the list when the pointer nears an edge
-    if (!acceptsDrag(*event)) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(event->source() == this ? Qt::MoveAction : Qt::CopyAction);
-    event->accept();
+    takeDrag(*event);
 }
 
 void ImageListView::dropEvent(QDropEvent *event)
 {
     stopAutoScroll();
     setState(NoState);
-    if (!acceptsDrag(*event)) {
-        event->ignore();
+    if (!takeDrag(*event))
         return;
-    }
-    const bool internal = event->source() == this;
-    event->setDropAction(internal ? Qt::MoveAction : Qt::CopyAction);
-    event->accept();
-    if (internal)
+    if (event->source() == this)
         emit entryDropped(event->position().toPoint());
     else
         emit pathsDropped(DroppedPaths(*event->mimeData()));

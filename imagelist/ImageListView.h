@@ -26,5 +26,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    bool acceptsDrag(const QDropEvent &event) const;
+    // Accepts the drag (entries of this list, or files from elsewhere) with the fitting action,
+    // or ignores it; true when accepted.
+    bool takeDrag(QDropEvent &event) const;
 };

@@ -31,6 +31,17 @@ void SelectAndReveal(QTreeWidget &list, QTreeWidgetItem *entry)
     entry->setSelected(true);
     list.scrollToItem(entry);
 }
+
+// Inserts a copy of the entry's content at `position` (counted with the entry still in the
+// list), removes the entry and returns the copy.
+QTreeWidgetItem *MoveContent(QTreeWidget &list, QTreeWidgetItem *entry, int position)
+{
+    auto *moved = new QTreeWidgetItem;
+    CopyEntryContent(*entry, *moved);
+    list.insertTopLevelItem(position, moved);
+    delete entry;
+    return moved;
+}
 } // namespace
 
 int CurrentEntryIndex(const QTreeWidget &list)
@@ -65,12 +76,10 @@ void MoveItem(QTreeWidget &list, int from, int to)
     QTreeWidgetItem *taken = list.topLevelItem(from);
     if (!taken || to < 0 || to >= list.topLevelItemCount())
         return;
-    auto *moved = new QTreeWidgetItem;
+    QTreeWidgetItem *moved = nullptr;
     {
         RedrawSuspended suspended(list);
-        CopyEntryContent(*taken, *moved);
-        list.insertTopLevelItem(from < to ? to + 1 : to, moved);
-        delete taken;
+        moved = MoveContent(list, taken, from < to ? to + 1 : to);
     }
     SelectAndReveal(list, moved);
 }
@@ -109,11 +118,7 @@ void MoveCurrentBefore(QTreeWidget &list, const QTreeWidgetItem *target)
     const int before = target ? list.indexOfTopLevelItem(const_cast<QTreeWidgetItem *>(target)) : -1;
     if (current < 0 || before < 0)
         return;
-    QTreeWidgetItem *dragged = list.topLevelItem(current);
-    auto *landed = new QTreeWidgetItem;
-    CopyEntryContent(*dragged, *landed);
-    list.insertTopLevelItem(before, landed);
-    delete dragged;
+    MoveContent(list, list.topLevelItem(current), before);
 }
 
 void DeleteSelectedEntries(QTreeWidget &list)

@@ -9,15 +9,22 @@
 
 namespace {
 struct Decoder {
-    const char *extension; // lowered, without the dot
-    const char *qtFormat;  // Qt's image format name; null for the metafiles read here
-    const char *name;      // as the user is told
+    const char *extension;             // lowered, without the dot
+    const char *qtFormat;              // Qt's image format name; null for the metafiles read here
+    const char *name;                  // as the user is told
+    QSize (*readHeader)(QIODevice &) = nullptr; // our own header reader, for the metafiles
 };
 
-constexpr Decoder decoders[] = {
-    {"bmp", "bmp", "bitmap"},     {"ico", "ico", "icon"},       {"emf", nullptr, "enhanced metafile"},
-    {"wmf", nullptr, "metafile"}, {"tif", "tiff", "TIFF"},      {"tiff", "tiff", "TIFF"},
-    {"gif", "gif", "GIF"},        {"jpg", "jpeg", "JPEG"},      {"jpeg", "jpeg", "JPEG"},
+const Decoder decoders[] = {
+    {"bmp", "bmp", "bitmap"},
+    {"ico", "ico", "icon"},
+    {"emf", nullptr, "enhanced metafile", ReadEmfSize},
+    {"wmf", nullptr, "metafile", ReadWmfSize},
+    {"tif", "tiff", "TIFF"},
+    {"tiff", "tiff", "TIFF"},
+    {"gif", "gif", "GIF"},
+    {"jpg", "jpeg", "JPEG"},
+    {"jpeg", "jpeg", "JPEG"},
     {"png", "png", "PNG"},
 };
 
@@ -56,7 +63,5 @@ QSize ReadPictureSize(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw MirelonError(QStringLiteral("Cannot open the file: %1").arg(file.errorString()));
-    if (!decoder->qtFormat)
-        return LowerAsciiLetters(extension) == QLatin1String("emf") ? ReadEmfSize(file) : ReadWmfSize(file);
-    return ReadWithQt(file, *decoder);
+    return decoder->readHeader ? decoder->readHeader(file) : ReadWithQt(file, *decoder);
 }

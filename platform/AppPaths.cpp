@@ -3,6 +3,16 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+QString WithTrailingSlash(const QString &folder)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+QString WithoutTrailingSlash(const QString &folder)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder.chopped(1) : folder;
+}
+
 QString ExecutablePath()
 {
     return QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
@@ -15,6 +25,5 @@ QString ExecutableFolder()
 
 QString PhpDirOf(const QString &executableFolder)
 {
-    return executableFolder.endsWith(QLatin1Char('/')) ? executableFolder + QStringLiteral("php")
-                                                       : executableFolder + QStringLiteral("/php");
+    return WithTrailingSlash(executableFolder) + QStringLiteral("php");
 }

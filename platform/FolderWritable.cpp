@@ -1,5 +1,7 @@
 #include "platform/FolderWritable.h"
 
+#include "platform/AppPaths.h"
+
 #include <QFile>
 
 #include <fcntl.h>
@@ -7,8 +9,7 @@
 
 bool IsFolderWritable(const QString &folder)
 {
-    const QString probe = folder.endsWith(QLatin1Char('/')) ? folder + QStringLiteral("chk.tmp")
-                                                            : folder + QStringLiteral("/chk.tmp");
+    const QString probe = WithTrailingSlash(folder) + QStringLiteral("chk.tmp");
     const QByteArray path = QFile::encodeName(probe);
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)

@@ -4,16 +4,6 @@
 
 #include <QFileInfo>
 
-QString WithTrailingSlash(const QString &folder)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-}
-
-QString WithoutTrailingSlash(const QString &folder)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder.chopped(1) : folder;
-}
-
 void CheckPathCharacters(const QString &path)
 {
     if (path.contains(QChar(u'\0')))

@@ -1,12 +1,10 @@
 #pragma once
+#include "platform/AppPaths.h" // WithTrailingSlash, WithoutTrailingSlash
+
 #include <QString>
 
 // Naming of output files in the destination folder.
 
-// `folder` with a "/" appended unless it already ends with one.
-QString WithTrailingSlash(const QString &folder);
-// `folder` without one trailing "/" ("/" itself becomes "").
-QString WithoutTrailingSlash(const QString &folder);
 
 // Raises "Invalid characters in path" for a path with a NUL character, the one character no
 // path may hold.
