@@ -1,5 +1,5 @@
 #pragma once
-#include "infowindows/AboutDrag.h"
+#include "platform/WindowDrag.h"
 #include "infowindows/AboutEgg.h"
 #include "infowindows/AboutMatrixRain.h"
 

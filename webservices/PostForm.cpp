@@ -37,11 +37,7 @@ PostAttempts PostWithFallbackAttempts(const QString &hostAndPath, const QStringL
     if (attempt(HttpsAddressOf(hostAndPath), fields, timeoutMs, result.reply, result.httpsError))
         return result;
     result.httpsFailed = true;
-    result.httpTried = true;
-    if (!attempt(HttpAddressOf(hostAndPath), fields, timeoutMs, result.reply, result.httpError)) {
-        result.httpFailed = true;
-        result.reply.clear();
-    }
+    result.httpFailed = !attempt(HttpAddressOf(hostAndPath), fields, timeoutMs, result.reply, result.httpError);
     return result;
 }
 

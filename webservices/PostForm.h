@@ -16,7 +16,7 @@ struct PostAttempts {
     QString reply;
     bool httpsFailed = false;
     QString httpsError;
-    bool httpTried = false;
+    bool httpTried() const { return httpsFailed; } // the second attempt runs exactly then
     bool httpFailed = false;
     QString httpError;
 };

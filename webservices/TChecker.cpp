@@ -96,7 +96,7 @@ void TChecker::CheckNow()
             PostWithFallbackAttempts(ServiceHost() + QStringLiteral("/php/check2.php"), fields, TimeoutMs);
         if (attempts.httpsFailed)
             ReportFailure(QStringLiteral("HTTPS Response:\r") + attempts.httpsError);
-        if (attempts.httpTried) {
+        if (attempts.httpTried()) {
             if (attempts.httpFailed)
                 ReportFailure(QStringLiteral("HTTP Response:\r") + attempts.httpError);
             else
@@ -104,7 +104,8 @@ void TChecker::CheckNow()
         }
         const QStringList lines = SplitReplyLines(attempts.reply);
 
-        if (lines.join(QStringLiteral("\r\n")).startsWith(QStringLiteral("ERROR")))
+        // The lines joined with CR LF start with "ERROR" exactly when the reply does.
+        if (attempts.reply.startsWith(QLatin1String("ERROR")))
             ReportFailure(QStringLiteral("INVALIDSERVERRESPONSE"));
         if (FailureFlag)
             return finish();

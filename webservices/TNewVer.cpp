@@ -322,27 +322,18 @@ void TNewVer::keyPressEvent(QKeyEvent *event)
 void TNewVer::FormMouseDown(QMouseEvent *event)
 {
     event->accept();
-    if (event->button() == Qt::RightButton)
-        return;
-    const QPoint point = event->globalPosition().toPoint();
-    dragging = true;
-    dx = point.x();
-    dy = point.y();
+    Drag.Press(event->button(), event->globalPosition().toPoint());
 }
 
 void TNewVer::FormMouseMove(QMouseEvent *event)
 {
     event->accept();
-    if (!dragging)
-        return;
-    const QPoint point = event->globalPosition().toPoint();
-    move(x() + point.x() - dx, y() + point.y() - dy);
-    dx = point.x();
-    dy = point.y();
+    if (const auto topLeft = Drag.Move(event->globalPosition().toPoint(), pos()))
+        move(*topLeft);
 }
 
 void TNewVer::FormMouseUp(QMouseEvent *event)
 {
     event->accept();
-    dragging = false;
+    Drag.Release();
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/WindowDrag.h"
+
 #include <QLabel>
 #include <QString>
 #include <QWidget>
@@ -53,9 +55,7 @@ public:
     QTimer *TimerClose = nullptr;
     QTimer *TimerLink = nullptr;
 
-    bool dragging = false;
-    qint32 dx = 0;
-    qint32 dy = 0;
+    WindowDrag Drag{true}; // any button but the right one drags
 
 public slots:
     void Label2Click();

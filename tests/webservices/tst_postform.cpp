@@ -238,7 +238,7 @@ private slots:
         qputenv("MIRELON_SERVICE_HTTPS_PORT", QByteArray::number(secure->port()));
         PostAttempts attempts = PostWithFallbackAttempts(plain->hostAndPort() + "/php/check2.php", {"cmd=check"}, 3000);
         QCOMPARE(attempts.reply, QStringLiteral("ERROR"));
-        QVERIFY(!attempts.httpsFailed && !attempts.httpTried);
+        QVERIFY(!attempts.httpsFailed && !attempts.httpTried());
         QCOMPARE(secure->requestCount(), 1);
         QCOMPARE(plain->requestCount(), 0);
 
@@ -248,7 +248,7 @@ private slots:
         attempts = PostWithFallbackAttempts(plain->hostAndPort() + "/php/check2.php", {"cmd=check", "a=b=c"}, 3000);
         QCOMPARE(attempts.reply, QStringLiteral("<version>1.2</version>"));
         QVERIFY(attempts.httpsFailed && !attempts.httpsError.isEmpty());
-        QVERIFY(attempts.httpTried && !attempts.httpFailed);
+        QVERIFY(attempts.httpTried() && !attempts.httpFailed);
         QCOMPARE(plain->requests().first().body, QByteArray("cmd=check&a=b%3Dc"));
 
         // Both fail: empty reply, both messages kept.

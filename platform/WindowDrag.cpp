@@ -1,8 +1,8 @@
-#include "infowindows/AboutDrag.h"
+#include "platform/WindowDrag.h"
 
 void WindowDrag::Press(Qt::MouseButton button, const QPoint &screenPos)
 {
-    if (button != Qt::LeftButton && button != Qt::MiddleButton)
+    if (button == Qt::RightButton || (!anyButtonButRight && button != Qt::LeftButton && button != Qt::MiddleButton))
         return;
     dragging = true;
     dx = screenPos.x();
