@@ -1,32 +1,13 @@
 #include "webservices/FormEncoding.h"
 
-namespace {
-bool keptAsIs(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '*'
-           || c == '-' || c == '.' || c == '_';
-}
-} // namespace
+#include <QUrl>
 
 QByteArray FormEncode(const QString &text)
 {
-    static const char hex[] = "0123456789ABCDEF";
-    const QByteArray bytes = text.toUtf8();
-    QByteArray out;
-    out.reserve(bytes.size() * 3);
-    for (const char ch : bytes) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (keptAsIs(c)) {
-            out.append(ch);
-        } else if (c == ' ') {
-            out.append('+');
-        } else {
-            out.append('%');
-            out.append(hex[c >> 4]);
-            out.append(hex[c & 0x0F]);
-        }
-    }
-    return out;
+    // Letters, digits, "-", ".", "_" and "*" stay; every other UTF-8 byte becomes %XX, except a
+    // blank, which becomes "+" (its %20 can only come from a blank).
+    return QUrl::toPercentEncoding(text, QByteArrayLiteral("*"), QByteArrayLiteral("~"))
+        .replace(QByteArrayLiteral("%20"), QByteArrayLiteral("+"));
 }
 
 QByteArray EncodeFormFields(const QStringList &fields)

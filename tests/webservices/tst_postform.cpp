@@ -68,6 +68,7 @@ private slots:
         QTest::newRow("UTF-8 bytes") << QStringList{QString::fromUtf8("local=\u00e9")} << QByteArray("local=%C3%A9");
         QTest::newRow("split at first =") << QStringList{"a=b=c"} << QByteArray("a=b%3Dc");
         QTest::newRow("kept characters") << QStringList{"k=AZaz09*-._~/+&"} << QByteArray("k=AZaz09*-._%7E%2F%2B%26");
+        QTest::newRow("percent sign before 20") << QStringList{"p=%20 %"} << QByteArray("p=%2520+%25");
         QTest::newRow("name encoded too") << QStringList{"n a=v"} << QByteArray("n+a=v");
         QTest::newRow("order, no trailing &") << QStringList{"cmd=check", "appname=K - M", "version=1.1"}
                                               << QByteArray("cmd=check&appname=K+-+M&version=1.1");
