@@ -57,11 +57,12 @@ BlazeFaceModel::BlazeFaceModel(const std::vector<std::uint8_t> &modelBytes)
 
 std::vector<Detection> BlazeFaceModel::Detect(const cv::Mat &tile, float minScore)
 {
-    CV_Assert(tile.type() == CV_8UC3 && tile.rows == InputSize && tile.cols == InputSize);
-    cv::cvtColor(tile, rgb_, cv::COLOR_BGR2RGB);
+    CV_Assert(tile.type() == CV_8UC3 && tile.rows <= InputSize && tile.cols <= InputSize);
     // NHWC is the interleaved layout of a 3-channel float picture, so convert straight into it.
     cv::Mat inputPixels(InputSize, InputSize, CV_32FC3, input_.ptr<float>());
-    rgb_.convertTo(inputPixels, CV_32F, 1.0 / 127.5, -1.0);
+    if (tile.rows < InputSize || tile.cols < InputSize)
+        inputPixels.setTo(cv::Scalar::all(-1.0)); // black beyond the level
+    tile.convertTo(inputPixels(cv::Rect(0, 0, tile.cols, tile.rows)), CV_32F, 1.0 / 127.5, -1.0);
 
     std::vector<cv::Mat> outputs;
     try {

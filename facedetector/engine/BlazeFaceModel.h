@@ -38,13 +38,12 @@ public:
 
     explicit BlazeFaceModel(const std::vector<std::uint8_t> &modelBytes);
 
-    // Detections in tile pixels with a score of at least minScore. tile: 8-bit BGR, 256 x 256.
+    // Detections in tile pixels with a score of at least minScore. tile: 8-bit RGB, at most 256 x 256 (the top-left part of the model input; the rest is black).
     std::vector<Detection> Detect(const cv::Mat &tile, float minScore);
 
 private:
     cv::dnn::Net net_;
     std::vector<cv::String> outputNames_;
-    cv::Mat rgb_;
     cv::Mat input_;
 };
 

@@ -148,7 +148,7 @@ cv::Mat DecodeBmp(std::span<const std::uint8_t> bytes)
         entries = std::min<std::size_t>(entries, 256);
         for (std::size_t i = 0; i < entries && paletteAt + (i + 1) * paletteEntrySize <= bytes.size(); ++i) {
             const std::size_t at = paletteAt + i * paletteEntrySize;
-            palette.emplace_back(bytes[at], bytes[at + 1], bytes[at + 2]);
+            palette.emplace_back(bytes[at + 2], bytes[at + 1], bytes[at]);
         }
     }
     auto colour = [&palette](std::uint32_t index) { return index < palette.size() ? palette[index] : cv::Vec3b(0, 0, 0); };
@@ -184,12 +184,12 @@ cv::Mat DecodeBmp(std::span<const std::uint8_t> bytes)
             case 1: out[x] = colour((in[x >> 3] >> (7 - (x & 7))) & 1); break;
             case 4: out[x] = colour((x & 1) ? (in[x >> 1] & 0x0F) : (in[x >> 1] >> 4)); break;
             case 8: out[x] = colour(in[x]); break;
-            case 24: out[x] = cv::Vec3b(in[x * 3], in[x * 3 + 1], in[x * 3 + 2]); break;
+            case 24: out[x] = cv::Vec3b(in[x * 3 + 2], in[x * 3 + 1], in[x * 3]); break;
             default: {
                 const std::uint32_t pixel = bitsPerPixel == 16
                     ? static_cast<std::uint32_t>(in[x * 2] | (in[x * 2 + 1] << 8))
                     : static_cast<std::uint32_t>(in[x * 4] | (in[x * 4 + 1] << 8) | (in[x * 4 + 2] << 16) | (static_cast<std::uint32_t>(in[x * 4 + 3]) << 24));
-                out[x] = cv::Vec3b(blue(pixel), green(pixel), red(pixel));
+                out[x] = cv::Vec3b(red(pixel), green(pixel), blue(pixel));
             }
             }
         }

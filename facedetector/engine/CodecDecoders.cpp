@@ -33,7 +33,7 @@ void OnJpegMessage(j_common_ptr, int)
     // Warnings (a truncated file, say) are no reason to fail: GD decodes such files too.
 }
 
-// Decodes into `pixels` (BGR, or CMYK when `cmyk` comes back true). Returns an empty string on
+// Decodes into `pixels` (RGB, or CMYK when `cmyk` comes back true). Returns an empty string on
 // success, else libjpeg's message.
 std::string DecodeJpegInto(std::span<const std::uint8_t> bytes, cv::Mat &pixels, bool &cmyk, bool &adobe)
 {
@@ -58,7 +58,7 @@ std::string DecodeJpegInto(std::span<const std::uint8_t> bytes, cv::Mat &pixels,
     }
     cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     adobe = info.saw_Adobe_marker;
-    info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_RGB;
     jpeg_start_decompress(&info);
     pixels.create(static_cast<int>(info.output_height), static_cast<int>(info.output_width), cmyk ? CV_8UC4 : CV_8UC3);
     while (info.output_scanline < info.output_height) {
@@ -98,7 +98,7 @@ cv::Mat DecodeJpeg(std::span<const std::uint8_t> bytes)
         for (int x = 0; x < pixels.cols; ++x) {
             const int k = adobe ? in[x][3] : 255 - in[x][3];
             for (int c = 0; c < 3; ++c) {
-                const int ink = adobe ? in[x][2 - c] : 255 - in[x][2 - c];
+                const int ink = adobe ? in[x][c] : 255 - in[x][c];
                 out[x][c] = static_cast<std::uint8_t>(ink * k / 255);
             }
         }
@@ -113,7 +113,7 @@ cv::Mat DecodePng(std::span<const std::uint8_t> bytes)
     if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
         throw DecodeError(std::string("the PNG data is damaged: ") + image.message);
     CheckPictureSize(image.width, image.height);
-    image.format = PNG_FORMAT_BGR;
+    image.format = PNG_FORMAT_RGB;
     cv::Mat pixels(static_cast<int>(image.height), static_cast<int>(image.width), CV_8UC3);
     const png_color white{255, 255, 255}; // transparent parts as on a white page
     if (!png_image_finish_read(&image, &white, pixels.data, static_cast<png_int_32>(pixels.step), nullptr)) {
@@ -131,7 +131,7 @@ cv::Mat DecodeWebp(std::span<const std::uint8_t> bytes)
         throw DecodeError("the WEBP data is damaged");
     CheckPictureSize(width, height);
     cv::Mat pixels(height, width, CV_8UC3);
-    if (!WebPDecodeBGRInto(bytes.data(), bytes.size(), pixels.data, pixels.total() * pixels.elemSize(), static_cast<int>(pixels.step)))
+    if (!WebPDecodeRGBInto(bytes.data(), bytes.size(), pixels.data, pixels.total() * pixels.elemSize(), static_cast<int>(pixels.step)))
         throw DecodeError("the WEBP data is damaged or animated");
     return pixels;
 }
@@ -159,8 +159,8 @@ cv::Mat DecodeTiff(const std::string &path)
         const std::uint32_t *in = raster.data() + static_cast<std::size_t>(y) * width;
         auto *out = pixels.ptr<cv::Vec3b>(static_cast<int>(y));
         for (std::uint32_t x = 0; x < width; ++x)
-            out[x] = cv::Vec3b(static_cast<std::uint8_t>(TIFFGetB(in[x])), static_cast<std::uint8_t>(TIFFGetG(in[x])),
-                               static_cast<std::uint8_t>(TIFFGetR(in[x])));
+            out[x] = cv::Vec3b(static_cast<std::uint8_t>(TIFFGetR(in[x])), static_cast<std::uint8_t>(TIFFGetG(in[x])),
+                               static_cast<std::uint8_t>(TIFFGetB(in[x])));
     }
     return pixels;
 }

@@ -7,7 +7,7 @@
 
 namespace facedetect {
 
-// Decoders over the system's codec libraries, each giving 8-bit BGR in the stored pixel grid
+// Decoders over the system's codec libraries, each giving 8-bit RGB in the stored pixel grid
 // (no orientation tag applied). They throw DecodeError. Decoding ourselves instead of through
 // OpenCV's imgcodecs keeps the engine's start-up short: that module loads well over a hundred
 // libraries, which costs more than finding the faces in a small photo.

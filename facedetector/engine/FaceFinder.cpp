@@ -49,16 +49,6 @@ Level MakeLevel(const cv::Mat &picture, double scale, const Level *finer)
     return level;
 }
 
-// The tile's pixels; parts beyond the level are black.
-void CutTile(const cv::Mat &level, const Tile &tile, cv::Mat &out)
-{
-    out.create(TileSize, TileSize, CV_8UC3);
-    const cv::Rect inside = cv::Rect(tile.x, tile.y, TileSize, TileSize) & cv::Rect(0, 0, level.cols, level.rows);
-    if (inside.width < TileSize || inside.height < TileSize)
-        out.setTo(cv::Scalar::all(0));
-    level(inside).copyTo(out(cv::Rect(inside.x - tile.x, inside.y - tile.y, inside.width, inside.height)));
-}
-
 bool CutByInnerEdge(const Detection &d, const Tile &tile)
 {
     return (tile.innerLeft && d.x < 0) || (tile.innerTop && d.y < 0) ||
@@ -79,13 +69,12 @@ std::vector<Detection> RunTiles(const std::vector<Level> &levels, const std::vec
     auto worker = [&] {
         try {
             BlazeFaceModel model(modelBytes);
-            cv::Mat tilePixels;
             std::vector<Detection> found;
             for (std::size_t i = next++; i < work.size(); i = next++) {
                 const WorkItem &item = work[i];
                 const Level &level = levels[item.level];
-                CutTile(level.pixels, item.tile, tilePixels);
-                for (const Detection &d : model.Detect(tilePixels, options.minScore)) {
+                const cv::Rect inside = cv::Rect(item.tile.x, item.tile.y, TileSize, TileSize) & cv::Rect(0, 0, level.pixels.cols, level.pixels.rows);
+                for (const Detection &d : model.Detect(level.pixels(inside), options.minScore)) {
                     if (CutByInnerEdge(d, item.tile))
                         continue;
                     const double size = std::max(d.width, d.height);

@@ -27,7 +27,7 @@ struct Face {
     float score = 0;
 };
 
-// Finds the faces in an 8-bit BGR picture: the model runs on square tiles of an image pyramid,
+// Finds the faces in an 8-bit RGB picture: the model runs on square tiles of an image pyramid,
 // spread over worker threads. Faces are ordered left to right, then top to bottom.
 std::vector<Face> FindFaces(const cv::Mat &picture, const std::vector<std::uint8_t> &modelBytes, const FinderOptions &options);
 

@@ -59,7 +59,7 @@ private:
     std::size_t pos_ = 0;
 };
 
-using Palette = std::vector<cv::Vec3b>; // BGR
+using Palette = std::vector<cv::Vec3b>; // RGB
 
 Palette ReadPalette(ByteReader &reader, int packed)
 {
@@ -67,7 +67,7 @@ Palette ReadPalette(ByteReader &reader, int packed)
     auto raw = reader.Take(static_cast<std::size_t>(entries) * 3);
     Palette palette(entries);
     for (int i = 0; i < entries; ++i)
-        palette[i] = cv::Vec3b(raw[i * 3 + 2], raw[i * 3 + 1], raw[i * 3]);
+        palette[i] = cv::Vec3b(raw[i * 3], raw[i * 3 + 1], raw[i * 3 + 2]);
     return palette;
 }
 

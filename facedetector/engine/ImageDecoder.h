@@ -20,7 +20,7 @@ constexpr long long MaxPicturePixels = 250'000'000;
 void CheckPictureSize(long long width, long long height);
 
 // Reads and decodes a picture file (PNG, JPEG, GIF, BMP, WEBP or TIFF, told apart by content,
-// not by name) into 8-bit BGR. Orientation tags are ignored, so the pixel grid is the stored
+// not by name) into 8-bit RGB. Orientation tags are ignored, so the pixel grid is the stored
 // one, as GD decodes it. Throws DecodeError with a message naming the cause.
 cv::Mat DecodeImageFile(const std::string &path);
 
