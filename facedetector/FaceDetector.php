@@ -13,8 +13,7 @@
 
 class FaceDetector
 {
-    const ENGINE = 'mirelon-facedetect';
-    const MODEL = 'face_detection_back_256x256_barracuda.onnx';
+    const ENGINE = 'mirelon-facedetect'; // it finds its model beside itself
 
     private $faces = array();
 
@@ -34,12 +33,8 @@ class FaceDetector
         if (!is_file($engine) || !is_executable($engine)) {
             throw new Exception("FaceDetector: the face detection engine is missing: $engine");
         }
-        $model = __DIR__ . '/' . self::MODEL;
-        if (!is_file($model) || !is_readable($model)) {
-            throw new Exception("FaceDetector: the face detection model is missing: $model");
-        }
 
-        list($code, $output, $errors) = self::run(array($engine, '--model', $model, '--', $path));
+        list($code, $output, $errors) = self::run(array($engine, '--', $path));
         if ($code !== 0) {
             $reason = trim($errors) !== '' ? trim($errors) : "the engine ended with exit code $code";
             throw new Exception("FaceDetector: cannot find the faces in '$path': $reason");

@@ -55,6 +55,8 @@ int main(int argc, char **argv)
         line.modelPath = ModelBesideProgram();
 
     try {
+        // The model first: a broken installation is reported before any time goes into decoding.
+        const std::vector<std::uint8_t> model = ReadModelFile(line.modelPath);
         cv::Mat picture;
         try {
             picture = DecodeImageFile(line.imagePath);
@@ -62,7 +64,6 @@ int main(int argc, char **argv)
             PrintError(line.imagePath + ": " + error.what());
             return ExitFailure;
         }
-        const std::vector<std::uint8_t> model = ReadModelFile(line.modelPath);
         const std::vector<Face> faces = FindFaces(picture, model, line.finder);
 
         std::string output;
