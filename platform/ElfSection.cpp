@@ -65,16 +65,17 @@ struct SectionHeader {
 constexpr quint32 SHT_NOBITS_TYPE = 8;
 constexpr quint16 SHN_XINDEX_VALUE = 0xffff;
 
-SectionHeader parseSectionHeader(const ElfLayout &elf, const QByteArray &h)
+// The section header that starts `at` bytes into `h`.
+SectionHeader parseSectionHeader(const ElfLayout &elf, const QByteArray &h, qsizetype at = 0)
 {
     SectionHeader s;
-    s.name = quint32(elf.field(h, 0, 4));
-    s.type = quint32(elf.field(h, 4, 4));
+    s.name = quint32(elf.field(h, at, 4));
+    s.type = quint32(elf.field(h, at + 4, 4));
     const int w = elf.word();
     // name, type, flags, addr, offset, size, link
-    s.offset = elf.field(h, 8 + 2 * w, w);
-    s.size = elf.field(h, 8 + 3 * w, w);
-    s.link = quint32(elf.field(h, 8 + 4 * w, 4));
+    s.offset = elf.field(h, at + 8 + 2 * w, w);
+    s.size = elf.field(h, at + 8 + 3 * w, w);
+    s.link = quint32(elf.field(h, at + 8 + 4 * w, 4));
     return s;
 }
 
@@ -102,12 +103,9 @@ QByteArray findSection(int fd, quint64 fileSize, const QByteArray &name, qint64 
     if (shentsize < minEntry)
         throw ReadFailure{ENOEXEC};
 
-    auto sectionAt = [&](quint64 index) {
-        return parseSectionHeader(elf, readAt(fd, fileSize, shoff + index * shentsize, minEntry));
-    };
     // Large files keep the real count and string-table index in the first header.
     if (shnum == 0 || shstrndx == SHN_XINDEX_VALUE) {
-        const SectionHeader first = sectionAt(0);
+        const SectionHeader first = parseSectionHeader(elf, readAt(fd, fileSize, shoff, minEntry));
         if (shnum == 0)
             shnum = first.size;
         if (shstrndx == SHN_XINDEX_VALUE)
@@ -116,6 +114,9 @@ QByteArray findSection(int fd, quint64 fileSize, const QByteArray &name, qint64 
     if (shstrndx >= shnum || shnum > (fileSize - std::min(fileSize, shoff)) / shentsize)
         throw ReadFailure{ENOEXEC};
 
+    // The whole header table in one read (its size is bounded by the file's, checked above).
+    const QByteArray table = readAt(fd, fileSize, shoff, shnum * shentsize);
+    auto sectionAt = [&](quint64 index) { return parseSectionHeader(elf, table, qsizetype(index * shentsize)); };
     const SectionHeader names = sectionAt(shstrndx);
     const QByteArray nameTable = readAt(fd, fileSize, names.offset, names.size);
     for (quint64 i = 1; i < shnum; ++i) {

@@ -69,7 +69,7 @@ function truePositives($found, $truth, $threshold)
     return $tp;
 }
 
-// Runs a command (argument array, no shell); returns [exit code, stdout, milliseconds].
+// Runs a command (argument array, no shell); returns [exit code, stdout, milliseconds, stderr].
 function timed(array $command)
 {
     $start = hrtime(true);
@@ -83,7 +83,7 @@ function timed(array $command)
     if ($code !== 0 && $err !== '') {
         fwrite(STDERR, trim($err) . "\n");
     }
-    return array($code, $out, $ms);
+    return array($code, $out, $ms, $err);
 }
 
 function parseBoxes($text)
@@ -207,12 +207,7 @@ echo "\n12-megapixel photo (4000 x 3000 JPEG, ", round(filesize($large) / 1e6, 1
 $timeTool = '/usr/bin/time';
 foreach (array('library (through PHP)' => libraryCommand($php, $runtime, $large),
                'engine alone' => array("$runtime/mirelon-facedetect", $large)) as $name => $command) {
-    $process = proc_open(array_merge(array($timeTool, '-v'), $command), array(1 => array('pipe', 'w'), 2 => array('pipe', 'w')), $pipes);
-    $out = stream_get_contents($pipes[1]);
-    $err = stream_get_contents($pipes[2]);
-    fclose($pipes[1]);
-    fclose($pipes[2]);
-    proc_close($process);
+    list(, $out, , $err) = timed(array_merge(array($timeTool, '-v'), $command));
     preg_match('/Elapsed \(wall clock\) time \(h:mm:ss or m:ss\): (?:(\d+):)?(\d+):([\d.]+)/', $err, $wall);
     preg_match('/Maximum resident set size \(kbytes\): (\d+)/', $err, $rss);
     preg_match('/User time \(seconds\): ([\d.]+)/', $err, $user);
