@@ -86,3 +86,9 @@ int MessageDlgWithCaptions(const QString &message, QMessageBox::Icon dialogType,
     CaptionedMessageBox dialog(message, dialogType, buttons, title, captions, parent);
     return dialog.run();
 }
+
+int ConfirmYesNo(const QString &question, QWidget *parent)
+{
+    return MessageDlgWithCaptions(question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+                                  QStringLiteral("Confirmation"), {QStringLiteral("Yes"), QStringLiteral("No")}, parent);
+}

@@ -13,6 +13,9 @@ int MessageDlgWithCaptions(const QString &message, QMessageBox::Icon dialogType,
                            QMessageBox::StandardButtons buttons, const QString &title,
                            const QStringList &captions, QWidget *parent = nullptr);
 
+// The question with "Yes" and "No" in a dialog titled "Confirmation"; returns 6, 7 or 2 as above.
+int ConfirmYesNo(const QString &question, QWidget *parent);
+
 // The dialog itself, for callers (and tests) that need to reach it before it runs.
 class CaptionedMessageBox : public QMessageBox {
     Q_OBJECT

@@ -53,11 +53,8 @@ void TAppForm::Button1Click()
 
     const RunPrompts &replaced = ReplacedRunPrompts();
     ConvertWindow window;
-    window.confirm = replaced.confirm ? replaced.confirm : [this](const QString &question) {
-        return MessageDlgWithCaptions(question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
-                                      QStringLiteral("Confirmation"), {QStringLiteral("Yes"), QStringLiteral("No")},
-                                      this);
-    };
+    window.confirm = replaced.confirm ? replaced.confirm
+                                      : [this](const QString &question) { return ConfirmYesNo(question, this); };
     window.showError = replaced.showError ? replaced.showError
                                           : [this](const QString &text) { ShowErrorBox(this, text); };
     window.setBusyCursor = [](bool busy) {

@@ -99,10 +99,7 @@ void TAppForm::AddMyFolder(const QString &foldername)
 
 void TAppForm::ResettoDefaults1Click()
 {
-    if (MessageDlgWithCaptions(QStringLiteral("Restart Application?"), QMessageBox::Question,
-                               QMessageBox::Yes | QMessageBox::No, QStringLiteral("Confirmation"),
-                               {QStringLiteral("Yes"), QStringLiteral("No")}, this)
-        != mrYes)
+    if (ConfirmYesNo(QStringLiteral("Restart Application?"), this) != mrYes)
         return;
     DeleteSettingsAndRestart(settingsFileName(), ExecutablePath());
     QCoreApplication::quit(); // the in-memory store is not written back
