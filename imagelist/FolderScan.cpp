@@ -1,8 +1,10 @@
 #include "imagelist/FolderScan.h"
 
+#include "imagelist/FileExtensions.h"
 #include "platform/AppPaths.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 QStringList FilesInFolder(const QString &dirName)
 {
@@ -15,4 +17,13 @@ QStringList FilesInFolder(const QString &dirName)
     for (const QString &name : names)
         paths.append(prefix + name);
     return paths;
+}
+
+QStringList PicturesInFolder(const QString &dirName)
+{
+    QStringList pictures;
+    for (const QString &path : FilesInFolder(dirName))
+        if (IsImageFileName(path) && QFileInfo(path).isFile())
+            pictures.append(path);
+    return pictures;
 }

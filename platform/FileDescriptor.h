@@ -18,6 +18,13 @@ public:
             ::close(fd_);
         fd_ = -1;
     }
+    // Gives up ownership: the caller closes the returned descriptor.
+    int release()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
 
 private:
     int fd_ = -1;

@@ -1,8 +1,16 @@
 #include "scripts/OutputNaming.h"
 
 #include "platform/Errors.h"
+#include "platform/FileDescriptor.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 void CheckPathCharacters(const QString &path)
 {
@@ -60,4 +68,73 @@ QString OutputTextPath(const QString &destination)
 QString OutputBase(const QString &destination, const QString &outputFormat)
 {
     return FirstFreeStem(SplitFileName(WithTrailingSlash(destination) + QStringLiteral("output.") + outputFormat));
+}
+
+namespace {
+QString systemText(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+// Creates `target` exclusively and copies `source` into it; errno-style code, 0 on success.
+// EEXIST means the name is taken. A partial copy is removed.
+int copyExclusively(const QByteArray &source, const QByteArray &target)
+{
+    FileDescriptor in(::open(source.constData(), O_RDONLY | O_CLOEXEC));
+    if (!in.valid())
+        return errno;
+    FileDescriptor out(::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666));
+    if (!out.valid())
+        return errno;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(in.get(), buffer, sizeof buffer);
+        int failure = count < 0 && errno != EINTR ? errno : 0;
+        for (ssize_t written = 0; count > 0 && written < count && !failure;) {
+            const ssize_t n = ::write(out.get(), buffer + written, size_t(count - written));
+            if (n < 0 && errno != EINTR)
+                failure = errno;
+            else if (n > 0)
+                written += n;
+        }
+        if (!failure && count == 0 && ::close(out.release()) != 0)
+            failure = errno;
+        if (failure) {
+            ::unlink(target.constData());
+            return failure;
+        }
+        if (count == 0)
+            return 0;
+    }
+}
+} // namespace
+
+QString MoveToFreeName(const QString &source, const QString &folder, const QString &stem, const QString &extension)
+{
+    const QByteArray from = QFile::encodeName(source);
+    bool sameFileSystem = true;
+    for (quint64 n = 1;; ++n) {
+        const QString name = WithTrailingSlash(folder) + stem
+                             + (n == 1 ? QString() : QStringLiteral(" (%1)").arg(n)) + extension;
+        CheckPathCharacters(name);
+        const QByteArray to = QFile::encodeName(name);
+        int failure = 0;
+        if (sameFileSystem) {
+            failure = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0 ? 0 : errno;
+            // Another file system, or one that cannot rename without replacing: copy instead.
+            if (failure == EXDEV || failure == EINVAL || failure == ENOSYS || failure == ENOTSUP) {
+                sameFileSystem = false;
+                --n;
+                continue;
+            }
+        } else {
+            failure = copyExclusively(from, to);
+            if (failure == 0)
+                ::unlink(from.constData());
+        }
+        if (failure == 0)
+            return name;
+        if (failure != EEXIST)
+            throw MirelonError(QStringLiteral("Cannot write \"%1\": %2").arg(name, systemText(failure)));
+    }
 }

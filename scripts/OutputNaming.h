@@ -30,3 +30,11 @@ QString OutputTextPath(const QString &destination);
 // Mark and Blur: the first free output.<format>, output (2).<format>, ... in `destination`,
 // without its extension; the script appends "." and the extension.
 QString OutputBase(const QString &destination, const QString &outputFormat);
+
+// Moves the finished file `source` into `folder` under the first free one of stem + extension,
+// stem + " (2)" + extension, ... and returns the name it got. A name is free when no directory
+// entry at all holds it (a file, folder, link or anything else); the move never replaces one,
+// also when other processes race for the same name: it renames without replacing, or, across
+// file systems, creates the new file exclusively and copies (a copy that fails is removed).
+// Raises MirelonError naming the cause when the file cannot be moved.
+QString MoveToFreeName(const QString &source, const QString &folder, const QString &stem, const QString &extension);

@@ -4,8 +4,26 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <thread>
+#include <unistd.h>
+
+namespace {
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+} // namespace
 
 class TestOutputNaming : public QObject {
     Q_OBJECT
@@ -82,6 +100,83 @@ private slots:
             QFAIL("no error raised");
         } catch (const MirelonError &error) {
             QCOMPARE(error.message(), QStringLiteral("Invalid characters in path"));
+        }
+    }
+
+    // Every kind of directory entry takes a name; the moved file keeps its content and the
+    // entry that held the name is left as it was. Staging on the same file system renames; on
+    // another one (shared memory) it copies.
+    void moveToFreeName_data()
+    {
+        QTest::addColumn<QString>("taken"); // "file", "folder", "dangling link" or "" for none
+        QTest::addColumn<bool>("otherFileSystem");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("free") << "" << false << "photo.png";
+        QTest::newRow("file") << "file" << false << "photo (2).png";
+        QTest::newRow("folder") << "folder" << false << "photo (2).png";
+        QTest::newRow("dangling link") << "dangling link" << false << "photo (2).png";
+        QTest::newRow("free, copied") << "" << true << "photo.png";
+        QTest::newRow("dangling link, copied") << "dangling link" << true << "photo (2).png";
+    }
+    void moveToFreeName()
+    {
+        QFETCH(QString, taken);
+        QFETCH(bool, otherFileSystem);
+        QFETCH(QString, expected);
+        QTemporaryDir destination;
+        QTemporaryDir staging(otherFileSystem ? QStringLiteral("/dev/shm/naming-XXXXXX") : QString());
+        QVERIFY(destination.isValid() && staging.isValid());
+        const QString taker = destination.filePath("photo.png");
+        const QString outside = destination.filePath("elsewhere/missing.png");
+        if (taken == "file")
+            QVERIFY(writeFile(taker, "old"));
+        else if (taken == "folder")
+            QVERIFY(QDir().mkdir(taker));
+        else if (taken == "dangling link")
+            QVERIFY(QFile::link(outside, taker));
+        const QString source = staging.filePath("output.png");
+        QVERIFY(writeFile(source, "new picture"));
+
+        const QString moved = MoveToFreeName(source, destination.path(), "photo", ".png");
+        QCOMPARE(moved, destination.filePath(expected));
+        QCOMPARE(readFile(moved), QByteArray("new picture"));
+        QVERIFY(!QFileInfo::exists(source));
+        QVERIFY(!QFileInfo::exists(outside)); // nothing written through the link
+        if (taken == "file")
+            QCOMPARE(readFile(taker), QByteArray("old"));
+    }
+
+    // Many movers racing for one name: each file lands under a name of its own, none is lost.
+    void racingMovesKeepEveryFile()
+    {
+        QTemporaryDir destination, staging;
+        constexpr int movers = 8, filesEach = 10;
+        for (int m = 0; m < movers; ++m)
+            for (int f = 0; f < filesEach; ++f)
+                QVERIFY(writeFile(staging.filePath(QStringLiteral("%1-%2").arg(m).arg(f)), QByteArray::number(m * 100 + f)));
+        std::vector<std::thread> threads;
+        for (int m = 0; m < movers; ++m)
+            threads.emplace_back([&, m] {
+                for (int f = 0; f < filesEach; ++f)
+                    MoveToFreeName(staging.filePath(QStringLiteral("%1-%2").arg(m).arg(f)), destination.path(), "face", ".png");
+            });
+        for (std::thread &thread : threads)
+            thread.join();
+        QSet<QByteArray> contents;
+        for (const QString &name : QDir(destination.path()).entryList(QDir::Files))
+            contents.insert(readFile(destination.filePath(name)));
+        QCOMPARE(contents.size(), movers * filesEach);
+        QVERIFY(QFileInfo::exists(destination.filePath(QStringLiteral("face (%1).png").arg(movers * filesEach))));
+    }
+
+    void moveFailureNamesTheCause()
+    {
+        QTemporaryDir destination;
+        try {
+            MoveToFreeName(destination.filePath("missing.png"), destination.path(), "photo", ".png");
+            QFAIL("no error raised");
+        } catch (const MirelonError &error) {
+            QVERIFY2(error.message().contains("photo.png"), qPrintable(error.message()));
         }
     }
 };

@@ -1,0 +1,81 @@
+#include "convert/ConvertReport.h"
+
+#include <csignal>
+
+ConvertReport::ConvertReport(std::FILE *stream, bool terminal, int total)
+    : stream_(stream), terminal_(terminal), total_(total)
+{
+}
+
+QString ProgressText(int done, int total, int failed, const QString &timeLeft)
+{
+    QString text = QStringLiteral("%1 of %2 done").arg(done).arg(total);
+    if (failed > 0)
+        text += QStringLiteral(", %1 failed").arg(failed);
+    if (!timeLeft.isEmpty())
+        text += QStringLiteral(", ") + timeLeft;
+    return text;
+}
+
+QString PictureDoneText(int done, int total, const QString &picture, const QStringList &outputs)
+{
+    return QStringLiteral("[%1/%2] %3 -> %4")
+        .arg(done)
+        .arg(total)
+        .arg(picture, outputs.isEmpty() ? QStringLiteral("no faces") : outputs.join(QStringLiteral(", ")));
+}
+
+QString PictureFailedText(const QString &picture, const QString &reason)
+{
+    const QString firstLine = reason.section(QLatin1Char('\n'), 0, 0).trimmed();
+    return QStringLiteral("mirelon-convert: ") + picture + QStringLiteral(": ")
+           + (firstLine.isEmpty() ? QStringLiteral("failed") : firstLine);
+}
+
+void ConvertReport::line(const QString &text)
+{
+    const QByteArray bytes = (terminal_ ? QStringLiteral("\r\033[K") : QString()).toUtf8() + text.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream_);
+    redraw();
+}
+
+void ConvertReport::redraw()
+{
+    if (terminal_ && !progressText_.isEmpty()) {
+        const QByteArray bytes = "\r\033[K" + progressText_.toUtf8();
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream_);
+    }
+    std::fflush(stream_);
+}
+
+void ConvertReport::progress(int done, int failed, const QString &timeLeft)
+{
+    progressText_ = ProgressText(done, total_, failed, timeLeft);
+    redraw();
+}
+
+void ConvertReport::pictureDone(int done, const QString &picture, const QStringList &outputs)
+{
+    if (!terminal_)
+        line(PictureDoneText(done, total_, picture, outputs));
+}
+
+void ConvertReport::pictureFailed(int, const QString &picture, const QString &reason)
+{
+    line(PictureFailedText(picture, reason));
+}
+
+void ConvertReport::finish(int done, int failed, int interruptedBySignal)
+{
+    progressText_.clear();
+    if (terminal_)
+        std::fputs("\r\033[K", stream_);
+    if (interruptedBySignal != 0)
+        line(QStringLiteral("mirelon-convert: stopped by %1: %2 of %3 pictures done")
+                 .arg(interruptedBySignal == SIGINT ? QStringLiteral("Ctrl+C") : QStringLiteral("SIGTERM"))
+                 .arg(done)
+                 .arg(total_));
+    else if (failed > 0)
+        line(QStringLiteral("mirelon-convert: %1 of %2 pictures failed").arg(failed).arg(total_));
+    std::fflush(stream_);
+}

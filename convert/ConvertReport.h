@@ -1,0 +1,37 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+
+// What the command tells about its pictures on standard error. On a terminal one progress line
+// is redrawn in place ("12 of 200 done, 1 failed, about 1 min left"); otherwise every picture
+// gets a line of its own as it ends, which a log or another program can follow. A failed
+// picture is always named with its reason, on a line of its own.
+class ConvertReport {
+public:
+    ConvertReport(std::FILE *stream, bool terminal, int total);
+
+    void progress(int done, int failed, const QString &timeLeft);
+    void pictureDone(int done, const QString &picture, const QStringList &outputs);
+    void pictureFailed(int done, const QString &picture, const QString &reason);
+    // Clears the progress line and writes the last words: a summary when pictures failed or the
+    // run was interrupted.
+    void finish(int done, int failed, int interruptedBySignal);
+
+private:
+    void line(const QString &text);
+    void redraw();
+
+    std::FILE *stream_;
+    bool terminal_;
+    int total_;
+    QString progressText_;
+};
+
+// "12 of 200 done, 1 failed, about 1 min left" (the parts after "done" only when they say something).
+QString ProgressText(int done, int total, int failed, const QString &timeLeft);
+// "[12/200] /in/a.jpg -> /out/a.png" (several outputs separated by ", ", none as "no faces").
+QString PictureDoneText(int done, int total, const QString &picture, const QStringList &outputs);
+// "mirelon-convert: /in/b.jpg: reason", the reason cut to its first line.
+QString PictureFailedText(const QString &picture, const QString &reason);

@@ -1,0 +1,37 @@
+#pragma once
+#include "processing/ActionRun.h" // Action
+
+#include <QString>
+#include <QStringList>
+
+// A picture's script writes into a private staging folder of its own; once the picture has
+// succeeded its outputs are moved into the destination under names taken from the picture:
+// photo.jpg gives photo.txt (export), photo.<format> (mark, blur) or photo-face1.<format>,
+// photo-face2.<format>, ... (save), each with " (2)", " (3)", ... when the name is taken.
+
+// The script for `picture` (absolute), writing into `stagingFolder`; `format` is lower case.
+QStringList StagedScript(Action action, const QString &libraryPath, const QString &picture, const QString &format,
+                         const QString &stagingFolder);
+
+// The name an output of `picture` starts from: the file name without its extension (the whole
+// name when that would leave nothing).
+QString PictureStem(const QString &picture);
+
+// One file the script left in the staging folder and the name it is to get.
+struct StagedOutput {
+    QString path;      // in the staging folder
+    QString stem;      // PictureStem, plus "-face<N>" for a face of its own
+    QString extension; // with its dot
+};
+
+// What the script left in `stagingFolder`, in order (faces by their number).
+QList<StagedOutput> StagedOutputs(Action action, const QString &picture, const QString &format,
+                                  const QString &stagingFolder);
+
+// The staged output that must exist after a successful run (export, mark, blur); empty for
+// save, whose number of files is that of the faces found.
+QString ExpectedStagedOutput(Action action, const QString &format, const QString &stagingFolder);
+
+// Moves every staged output into `destination` (MoveToFreeName) and returns the names they got.
+// Raises MirelonError when one cannot be moved; those already moved stay.
+QStringList PublishOutputs(const QList<StagedOutput> &outputs, const QString &destination);
