@@ -8,7 +8,10 @@
 #include "scripts/ShellQuote.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 std::optional<Action> ActionNamed(const QString &text)
 {
@@ -38,48 +41,103 @@ void WriteScriptFile(const QString &path, const QByteArray &bytes)
         throw MirelonError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
 }
 
-void RunAction(Action action, const ActionRunValues &values, const ActionRunWindow &window)
+namespace {
+// The face files ("face<N>.<ext>") in `folder`: Save Faces numbers them itself.
+QStringList faceFiles(const QString &folder, const QString &extension)
+{
+    static const QRegularExpression number(QStringLiteral("^face[0-9]+$"));
+    QStringList files;
+    const QFileInfoList entries = QDir(folder).entryInfoList({QStringLiteral("face*.") + extension},
+                                                             QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo &entry : entries)
+        if (entry.suffix() == extension && number.match(entry.completeBaseName()).hasMatch())
+            files << entry.filePath();
+    return files;
+}
+} // namespace
+
+PrepareImage ActionImages(Action action, const ActionRunValues &values, std::function<QString()> destination)
 {
     const QString outputFormat = values.formatText.toLower();
-    const QString scriptPath = AbsoluteToCurrentFolder(ScriptPath(values.settingsDir));
-    const QString command = InterpreterCommand(InterpreterFile(values.phpDir), scriptPath);
+    const QString interpreter = InterpreterFile(values.phpDir);
     // Save Faces reads the destination once; the script numbers the face files itself.
     const QString outputDirectory = action == Action::SaveFacesAsSeparateImages
-                                        ? WithoutTrailingSlash(AbsoluteToCurrentFolder(window.destination()))
+                                        ? WithoutTrailingSlash(AbsoluteToCurrentFolder(destination()))
                                         : QString();
 
-    for (qsizetype index = 0; index < window.entryCount(); ++index) {
-        const QString inputPath = window.entryPath(index);
-        window.setStatus(QStringLiteral("Processing ") + inputPath + QStringLiteral("..."));
-
-        // The name is chosen after the window has had its turn: whatever ran meanwhile (another
-        // "Convert" among them) has written its files by then, and nothing runs between this
-        // choice and the script that writes the file.
-        window.processEvents();
-        const auto destination = [&window] { return AbsoluteToCurrentFolder(window.destination()); };
+    return [=](qsizetype, const QString &inputPath, int slot) {
+        const QString scriptPath = AbsoluteToCurrentFolder(ScriptPath(values.settingsDir, slot));
+        PreparedImage prepared;
+        prepared.command = InterpreterCommand(interpreter, scriptPath);
+        prepared.workingDirectory = values.phpDir;
+        // The name is chosen at the image's turn, just before its script runs, so that nothing
+        // written meanwhile is overwritten.
         QStringList lines;
         switch (action) {
-        case Action::ExportFacePositions:
-            lines = ExportFacePositionsScript(values.libraryPath, inputPath, OutputTextPath(destination()));
-            break;
-        case Action::MarkFacesInImage:
-            lines = MarkFacesInImageScript(values.libraryPath, inputPath, outputFormat,
-                                           OutputBase(destination(), outputFormat));
-            break;
-        case Action::BlurFacesInImage:
-            lines = BlurFacesInImageScript(values.libraryPath, inputPath, outputFormat,
-                                           OutputBase(destination(), outputFormat));
-            break;
-        case Action::SaveFacesAsSeparateImages:
-            CheckPathCharacters(outputDirectory); // the other actions check it when choosing a name
-            lines = SaveFacesAsSeparateImagesScript(values.libraryPath, inputPath, outputFormat, outputDirectory);
+        case Action::ExportFacePositions: {
+            const QString output = OutputTextPath(AbsoluteToCurrentFolder(destination()));
+            lines = ExportFacePositionsScript(values.libraryPath, inputPath, output);
+            prepared.expectedOutputs = {output};
             break;
         }
+        case Action::MarkFacesInImage:
+        case Action::BlurFacesInImage: {
+            const QString base = OutputBase(AbsoluteToCurrentFolder(destination()), outputFormat);
+            lines = action == Action::MarkFacesInImage
+                        ? MarkFacesInImageScript(values.libraryPath, inputPath, outputFormat, base)
+                        : BlurFacesInImageScript(values.libraryPath, inputPath, outputFormat, base);
+            prepared.expectedOutputs = {base + QLatin1Char('.') + outputFormat};
+            break;
+        }
+        case Action::SaveFacesAsSeparateImages: {
+            CheckPathCharacters(outputDirectory); // the other actions check it when choosing a name
+            lines = SaveFacesAsSeparateImagesScript(values.libraryPath, inputPath, outputFormat, outputDirectory);
+            const QString extension = outputFormat == QLatin1String("jpeg") ? QStringLiteral("jpg") : outputFormat;
+            const QStringList before = faceFiles(outputDirectory, extension);
+            prepared.writtenOutputs = [outputDirectory, extension, before] {
+                QStringList written = faceFiles(outputDirectory, extension);
+                written.removeIf([&before](const QString &path) { return before.contains(path); });
+                return written;
+            };
+            prepared.outputPrefix = prepared.command + QLatin1Char('\n');
+            break;
+        }
+        }
         WriteScriptFile(scriptPath, EncodeScript(lines));
+        return prepared;
+    };
+}
 
+BatchSummary RunAction(Action action, const ActionRunValues &values, const ActionRunWindow &window,
+                       std::chrono::seconds timeLimit)
+{
+    QStringList paths;
+    for (qsizetype index = 0; index < window.entryCount(); ++index)
+        paths << window.entryPath(index);
+
+    const PrepareImage prepareImage = ActionImages(action, values, window.destination);
+    const PrepareImage prepare = [&](qsizetype index, const QString &path, int slot) {
+        PreparedImage prepared = prepareImage(index, path, slot);
         window.clearOutput();
-        if (action == Action::SaveFacesAsSeparateImages)
-            window.appendOutput(command + QLatin1Char('\n'));
-        RunConsoleCommand(command, values.phpDir, window.appendOutput);
-    }
+        if (!prepared.outputPrefix.isEmpty())
+            window.appendOutput(prepared.outputPrefix);
+        return prepared;
+    };
+    BatchOptions options;
+    options.timeLimit = timeLimit;
+    BatchRun run(paths, prepare, options);
+    QObject::connect(&run, &BatchRun::imageStarted, [&window](qsizetype, const QString &path) {
+        window.setStatus(QStringLiteral("Processing ") + path + QStringLiteral("..."));
+        window.processEvents();
+    });
+    if (window.appendOutput)
+        QObject::connect(&run, &BatchRun::imageOutput, [&window](qsizetype, const QString &piece) { window.appendOutput(piece); });
+    QEventLoop loop;
+    QObject::connect(&run, &BatchRun::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    run.start();
+    if (run.isRunning())
+        loop.exec();
+    if (!run.summary().error.isEmpty())
+        throw MirelonError(run.summary().error);
+    return run.summary();
 }

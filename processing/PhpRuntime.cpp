@@ -16,3 +16,9 @@ QString ScriptPath(const QString &settingsDir)
 {
     return settingsDir + QStringLiteral("temp.php");
 }
+
+QString ScriptPath(const QString &settingsDir, int slot)
+{
+    return slot <= 0 ? ScriptPath(settingsDir)
+                     : settingsDir + QStringLiteral("temp") + QString::number(slot + 1) + QStringLiteral(".php");
+}

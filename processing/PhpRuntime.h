@@ -7,3 +7,6 @@
 QString InterpreterFile(const QString &phpDir);          // phpDir + "/php"
 QString LibraryPath(const QString &executableFolder);    // executableFolder + "/FaceDetector.php"
 QString ScriptPath(const QString &settingsDir);          // settingsDir + "temp.php"
+// The script file of job slot `slot` when several images run at once: temp.php for the first,
+// temp2.php, temp3.php, ... for the others.
+QString ScriptPath(const QString &settingsDir, int slot);
