@@ -2,6 +2,7 @@
 // runner (scripts in temp.php, /bin/sh, php/php with GD), with a library that returns two fixed
 // faces at once, and compares the time per image with the floor: a bare PHP run through the
 // same runner that only decodes the same image and writes it in the same format.
+#include "Median.h"
 #include "processing/ActionRun.h"
 #include "processing/PhpRuntime.h"
 #include "processing/RunConsoleCommand.h"
@@ -93,13 +94,6 @@ qint64 timeFloor(const QString &script, const QString &format, const QString &im
     timer.start();
     RunConsoleCommand(command, PhpDir, {});
     return timer.nsecsElapsed();
-}
-
-double median(QList<qint64> values)
-{
-    std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    return n % 2 ? double(values[n / 2]) : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
 // The Blur script's own image work for the two fixed faces (mosaic and five Gaussian passes),

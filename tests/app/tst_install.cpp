@@ -26,6 +26,9 @@ private slots:
         QTest::addColumn<bool>("executable");
         QTest::newRow("application") << "lib/mirelon/mirelon" << true;
         QTest::newRow("link in bin") << "bin/mirelon" << true;
+        QTest::newRow("command") << "lib/mirelon/mirelon-convert" << true;
+        QTest::newRow("command's link in bin") << "bin/mirelon-convert" << true;
+        QTest::newRow("command's manual") << "share/man/man1/mirelon-convert.1" << false;
         QTest::newRow("interpreter") << "lib/mirelon/php/php" << true;
         QTest::newRow("detection library") << "lib/mirelon/FaceDetector.php" << false;
         QTest::newRow("detection engine") << "lib/mirelon/mirelon-facedetect" << true;
@@ -61,6 +64,24 @@ private slots:
         QVERIFY(php.waitForFinished(60000));
         QCOMPARE(php.readAllStandardOutput(), QByteArray("0"));
         QCOMPARE(php.exitCode(), 0);
+    }
+
+    // Through its link in bin/, the command finds php/ and the library beside the real file.
+    void installedCommandRuns()
+    {
+        QTemporaryDir work;
+        QProcess php;
+        php.start(prefix.filePath(QStringLiteral("lib/mirelon/php/php")),
+                  {QStringLiteral("-r"), QStringLiteral("imagepng(imagecreatetruecolor(64, 48), $argv[1]);"),
+                   work.filePath(QStringLiteral("blank.png"))});
+        QVERIFY(php.waitForFinished(60000));
+        QProcess command;
+        command.start(prefix.filePath(QStringLiteral("bin/mirelon-convert")),
+                      {QStringLiteral("--action"), QStringLiteral("export"), QStringLiteral("--destination"),
+                       work.filePath(QStringLiteral("out")), work.filePath(QStringLiteral("blank.png"))});
+        QVERIFY(command.waitForFinished(60000));
+        QVERIFY2(command.exitCode() == 0, command.readAllStandardError().constData());
+        QVERIFY(QFileInfo(work.filePath(QStringLiteral("out/blank.txt"))).isFile());
     }
 };
 

@@ -1,0 +1,139 @@
+#include "convert/ConvertCommand.h"
+
+#include "convert/PictureOutputs.h"
+#include "platform/AppPaths.h"
+#include "platform/Errors.h"
+#include "processing/BatchRun.h"
+#include "processing/ActionRun.h"
+#include "processing/PhpRuntime.h"
+#include "processing/TimeLeft.h"
+#include "scripts/ShellQuote.h"
+#include "scripts/ScriptFrame.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cstdio>
+
+ConvertCommand::ConvertCommand(const ConvertOptions &options, const QStringList &pictures, const QString &phpDir,
+                               const QString &destination, bool terminal)
+    : options_(options), pictures_(pictures), phpDir_(phpDir), libraryPath_(LibraryPath(ExecutableFolder())),
+      destination_(destination), private_(QDir::tempPath() + QStringLiteral("/mirelon-convert-XXXXXX")),
+      report_(stderr, terminal, int(pictures.size())), states_(size_t(pictures.size()), State::Waiting)
+{
+    connect(&signals_, &StopSignals::stopRequested, this, [this] {
+        if (run_)
+            run_->stop();
+    });
+}
+
+ConvertCommand::~ConvertCommand() = default;
+
+QString ConvertCommand::stagingFolder(int index) const
+{
+    return private_.filePath(QString::number(index));
+}
+
+bool ConvertCommand::start()
+{
+    if (!private_.isValid()) {
+        report_.pictureFailed(0, QDir::tempPath(), QStringLiteral("cannot create a private temporary folder: ")
+                                                       + private_.errorString());
+        return false;
+    }
+    BatchOptions batch;
+    batch.maxJobs = options_.jobs;
+    batch.timeLimit = std::chrono::seconds(options_.timeLimitSeconds);
+    run_ = new BatchRun(pictures_, [this](qsizetype index, const QString &picture, int) { return prepare(index, picture); },
+                        batch, this);
+    connect(run_, &BatchRun::imageFinished, this, [this](const ImageOutcome &outcome) {
+        if (outcome.result.stopped) { // interrupted, not failed: it is neither kept nor named
+            QDir(stagingFolder(int(outcome.index))).removeRecursively();
+            return;
+        }
+        imageEnded(int(outcome.index), outcome.failure.value_or(QString()));
+        const std::optional<qint64> left = run_->millisecondsLeft();
+        report_.progress(int(run_->done()), int(run_->failed()), left ? TimeLeftText(*left) : QString());
+    });
+    connect(run_, &BatchRun::finished, this, [this] { runEnded(); });
+    report_.progress(0, 0, QString());
+    run_->start();
+    return true;
+}
+
+// At the picture's turn: its private folder and its script, which writes there.
+PreparedImage ConvertCommand::prepare(qsizetype index, const QString &picture)
+{
+    const QString staging = stagingFolder(int(index));
+    if (!QDir().mkpath(staging))
+        throw MirelonError(QStringLiteral("Cannot create the folder \"%1\"").arg(staging));
+    const QString script = WithTrailingSlash(staging) + QStringLiteral("script.php");
+    WriteScriptFile(script, EncodeScript(StagedScript(options_.action, libraryPath_, picture, options_.format, staging)));
+
+    PreparedImage prepared;
+    prepared.command = InterpreterCommand(InterpreterFile(phpDir_), script);
+    prepared.workingDirectory = phpDir_;
+    const QString expected = ExpectedStagedOutput(options_.action, options_.format, staging);
+    if (!expected.isEmpty())
+        prepared.expectedOutputs = {expected};
+    else
+        prepared.writtenOutputs = [action = options_.action, picture, format = options_.format, staging] {
+            QStringList paths;
+            for (const StagedOutput &output : StagedOutputs(action, picture, format, staging))
+                paths << output.path;
+            return paths;
+        };
+    return prepared;
+}
+
+void ConvertCommand::imageEnded(int index, const QString &failure)
+{
+    if (failure.isEmpty()) {
+        states_[size_t(index)] = State::Succeeded;
+    } else {
+        states_[size_t(index)] = State::Failed;
+        ++done_;
+        ++failed_;
+        report_.pictureFailed(done_, pictures_[index], failure);
+        QDir(stagingFolder(index)).removeRecursively();
+    }
+    publishInOrder(false);
+}
+
+// Moves the outputs of every succeeded picture whose predecessors have all ended. When the run
+// is stopping, the pictures still running have been ended: the finished ones after them go too.
+void ConvertCommand::publishInOrder(bool stopping)
+{
+    for (; nextToPublish_ < int(states_.size()); ++nextToPublish_) {
+        const State state = states_[size_t(nextToPublish_)];
+        if (state == State::Waiting && !stopping)
+            return;
+        if (state == State::Succeeded)
+            publish(nextToPublish_);
+    }
+}
+
+void ConvertCommand::publish(int index)
+{
+    states_[size_t(index)] = State::Published;
+    ++done_;
+    const QString staging = stagingFolder(index);
+    try {
+        const QStringList names = PublishOutputs(StagedOutputs(options_.action, pictures_[index], options_.format, staging),
+                                                 destination_);
+        report_.pictureDone(done_, pictures_[index], names);
+    } catch (const MirelonError &error) {
+        ++failed_;
+        report_.pictureFailed(done_, pictures_[index], error.message());
+    }
+    QDir(staging).removeRecursively();
+}
+
+void ConvertCommand::runEnded()
+{
+    publishInOrder(true);
+    const int signalNumber = signals_.received();
+    report_.finish(done_, failed_, signalNumber);
+    private_.remove();
+    QCoreApplication::exit(signalNumber != 0 ? ExitStatusForSignal(signalNumber) : failed_ > 0 ? 1 : 0);
+}

@@ -1,0 +1,53 @@
+#pragma once
+#include "convert/ConvertOptions.h"
+#include "convert/ConvertReport.h"
+#include "convert/StopSignals.h"
+
+#include <QObject>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <vector>
+
+class BatchRun;
+struct PreparedImage;
+
+// One run of mirelon-convert over its pictures: up to --jobs pictures at a time, each with its
+// script and outputs in a private folder of its own; outputs move into the destination in the
+// pictures' order as soon as every earlier picture has ended, so the names do not depend on
+// which job ends first. Ends the application's event loop with the command's exit status.
+class ConvertCommand : public QObject {
+    Q_OBJECT
+public:
+    ConvertCommand(const ConvertOptions &options, const QStringList &pictures, const QString &phpDir,
+                   const QString &destination, bool terminal);
+    ~ConvertCommand() override;
+
+    // Starts the run; false (with the reason on standard error) when the private folder
+    // cannot be made.
+    bool start();
+
+private:
+    enum class State { Waiting, Succeeded, Failed, Published };
+
+    QString stagingFolder(int index) const;
+    PreparedImage prepare(qsizetype index, const QString &picture);
+    void imageEnded(int index, const QString &failure);
+    void publishInOrder(bool stopping);
+    void publish(int index);
+    void runEnded();
+
+    ConvertOptions options_;
+    QStringList pictures_;
+    QString phpDir_;
+    QString libraryPath_;
+    QString destination_;
+    QTemporaryDir private_;
+    ConvertReport report_;
+    StopSignals signals_;
+    BatchRun *run_ = nullptr;
+    std::vector<State> states_;
+    int nextToPublish_ = 0;
+    int done_ = 0;
+    int failed_ = 0;
+};

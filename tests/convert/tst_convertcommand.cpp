@@ -1,0 +1,337 @@
+// mirelon-convert as a user runs it: the real executable, the real PHP with GD, the real face
+// detection library on real photos (and a stand-in library where a picture must be slow).
+#include "scripts/ShellQuote.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+const QString Command = QStringLiteral(MIRELON_BINARY_DIR "/mirelon-convert");
+// A copy of the command beside the stand-in library (see CMakeLists.txt).
+const QString StandInCommand = QStringLiteral(MIRELON_BINARY_DIR "/tests/convert/standin/mirelon-convert");
+const QString TwoFaces = QStringLiteral(MIRELON_SHARED_DIR "/faces/2008_001009.jpg");
+const QString OtherPhoto = QStringLiteral(MIRELON_SHARED_DIR "/faces/2008_001322.jpg");
+
+struct Result {
+    int exitCode = -1;
+    QString standardError;
+};
+
+Result run(const QString &command, const QStringList &arguments, const QString &temporaryFolder = QString())
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!temporaryFolder.isEmpty())
+        environment.insert(QStringLiteral("TMPDIR"), temporaryFolder);
+    process.setProcessEnvironment(environment);
+    process.start(command, arguments);
+    if (!process.waitForFinished(120000))
+        return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+QStringList entries(const QString &folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    names.sort();
+    return names;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool copy(const QString &from, const QString &to)
+{
+    QDir().mkpath(QFileInfo(to).path());
+    return QFile::copy(from, to);
+}
+
+bool processAlive(qint64 pid)
+{
+    // A zombie has ended; only a process that still runs counts.
+    const QByteArray stat = readAll(QStringLiteral("/proc/%1/stat").arg(pid));
+    return !stat.isEmpty() && !stat.contains(") Z ");
+}
+} // namespace
+
+class TestConvertCommand : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+
+private slots:
+    void initTestCase()
+    {
+        if (!QFile::exists(TwoFaces))
+            QSKIP("the shared face pictures are not beside the project");
+        QVERIFY(QFileInfo(Command).isExecutable());
+    }
+
+    // Names follow the picture; a taken name gets " (2)"; what was there stays untouched.
+    void namesAfterThePicture_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("existing");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("export") << QStringList{"--action", "export"} << QStringList{} << QStringList{"photo.txt"};
+        QTest::newRow("mark, default png") << QStringList{} << QStringList{"photo.jpg"}
+                                           << QStringList{"photo.jpg", "photo.png"};
+        QTest::newRow("blur jpg, name taken twice")
+            << QStringList{"--action", "blur", "--format", "jpg"} << QStringList{"photo.jpg", "photo (2).jpg"}
+            << QStringList{"photo (2).jpg", "photo (3).jpg", "photo.jpg"};
+        QTest::newRow("save, one face file taken")
+            << QStringList{"--action", "save", "--format", "webp"} << QStringList{"photo-face1.webp"}
+            << QStringList{"photo-face1 (2).webp", "photo-face1.webp", "photo-face2.webp"};
+    }
+    void namesAfterThePicture()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, existing);
+        QFETCH(QStringList, expected);
+        const QString out = dir.filePath(QStringLiteral("names-%1").arg(QTest::currentDataTag()));
+        QVERIFY(QDir().mkpath(out));
+        for (const QString &name : existing)
+            QVERIFY(QFile(out + "/" + name).open(QIODevice::WriteOnly));
+        const QString picture = dir.filePath("in/photo.jpg");
+        QVERIFY(QFile::exists(picture) || copy(TwoFaces, picture));
+
+        const Result result = run(Command, arguments + QStringList{"--destination", out, picture});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.standardError));
+        QCOMPARE(entries(out), expected);
+        for (const QString &name : existing)
+            QCOMPARE(QFileInfo(out + "/" + name).size(), 0); // never overwritten
+    }
+
+    // Two jobs give exactly what one job gives, also for two pictures with the same name
+    // racing for it: the second in the list gets " (2)".
+    void twoJobsWriteWhatOneJobWrites()
+    {
+        QStringList pictures;
+        for (const char *folder : {"a", "b"}) {
+            pictures << dir.filePath(QStringLiteral("same/%1/photo.jpg").arg(folder));
+            QVERIFY(copy(QByteArray(folder) == "a" ? TwoFaces : OtherPhoto, pictures.last()));
+        }
+        pictures << dir.filePath("same/c/other.jpg");
+        QVERIFY(copy(TwoFaces, pictures.last()));
+
+        QMap<QString, QByteArray> written[2];
+        for (int jobs = 1; jobs <= 2; ++jobs) {
+            const QString out = dir.filePath(QStringLiteral("jobs%1").arg(jobs));
+            const Result result =
+                run(Command, QStringList{"--jobs", QString::number(jobs), "--destination", out} + pictures);
+            QVERIFY2(result.exitCode == 0, qPrintable(result.standardError));
+            for (const QString &name : entries(out))
+                written[jobs - 1][name] = readAll(out + "/" + name);
+        }
+        QCOMPARE(written[0].keys(), (QStringList{"other.png", "photo (2).png", "photo.png"}));
+        QCOMPARE(QImage(dir.filePath("jobs1/photo.png")).size(), QImage(pictures[0]).size());
+        QCOMPARE(QImage(dir.filePath("jobs1/photo (2).png")).size(), QImage(pictures[1]).size());
+        QVERIFY(written[0] == written[1]);
+    }
+
+    // A folder gives its pictures as Add Folder does; a broken picture fails, is named with its
+    // reason, and leaves nothing behind, while the others are written.
+    void folderWithABrokenPicture()
+    {
+        const QString in = dir.filePath("folder");
+        QVERIFY(copy(TwoFaces, in + "/good.jpg"));
+        QVERIFY(copy(OtherPhoto, in + "/second.JPEG"));
+        QByteArray png; // a PNG cut short
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && QImage(TwoFaces).save(&buffer, "PNG"));
+        QFile broken(in + "/broken.png");
+        QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write(png.left(png.size() / 2)) == png.size() / 2);
+        broken.close();
+        QVERIFY(QFile(in + "/notes.txt").open(QIODevice::WriteOnly));
+        QVERIFY(copy(TwoFaces, in + "/sub/inner.jpg"));
+        const QString out = dir.filePath("folder-out");
+        const QString temporary = dir.filePath("folder-tmp");
+        QVERIFY(QDir().mkpath(temporary));
+
+        const Result result = run(Command, {"--action", "blur", "--jobs", "2", "--destination", out, in}, temporary);
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(entries(out), (QStringList{"good.png", "second.png"}));
+        const QStringList lines = result.standardError.split('\n', Qt::SkipEmptyParts);
+        QVERIFY2(lines.filter(QRegularExpression("^mirelon-convert: " + QRegularExpression::escape(in + "/broken.png") + ": \\S"))
+                         .size() == 1,
+                 qPrintable(result.standardError));
+        QVERIFY2(lines.filter(QRegularExpression("^\\[\\d/3\\] .*good.jpg -> .*good.png$")).size() == 1,
+                 qPrintable(result.standardError));
+        QVERIFY2(lines.last().contains("1 of 3 pictures failed"), qPrintable(result.standardError));
+        QCOMPARE(entries(temporary), QStringList{}); // the private folder is gone
+    }
+
+    // On a terminal the progress is one line redrawn in place, and the pictures get no lines.
+    void progressOnATerminal()
+    {
+        if (QStandardPaths::findExecutable("script").isEmpty())
+            QSKIP("script (bsdutils) is not installed");
+        const QString out = dir.filePath("terminal-out");
+        QProcess terminal; // script runs the command with a pseudo-terminal as its standard error
+        terminal.start("script", {"-qec", ShellQuoted(Command) + " --action export --destination " + ShellQuoted(out) + " "
+                                                + ShellQuoted(TwoFaces) + " " + ShellQuoted(OtherPhoto),
+                                  "/dev/null"});
+        QVERIFY(terminal.waitForFinished(120000));
+        QCOMPARE(terminal.exitCode(), 0);
+        const QString shown = QString::fromUtf8(terminal.readAllStandardOutput());
+        QVERIFY2(shown.contains("\r\033[K2 of 2 done"), qPrintable(shown));
+        QVERIFY2(!shown.contains("[1/2]") && !shown.contains("[2/2]"), qPrintable(shown));
+        QCOMPARE(entries(out), (QStringList{"2008_001009.txt", "2008_001322.txt"}));
+    }
+
+    void badUsage_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unknown action") << QStringList{"--action", "paint", "--destination", "o", TwoFaces} << "unknown action";
+        QTest::newRow("missing destination") << QStringList{TwoFaces} << "missing destination";
+        QTest::newRow("no paths") << QStringList{"--destination", "o"} << "no pictures";
+        QTest::newRow("empty folder") << QStringList{"--destination", "o", "EMPTY"} << "no pictures";
+    }
+    void badUsage()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        const QString empty = dir.filePath("empty");
+        QVERIFY(QDir().mkpath(empty));
+        arguments.replaceInStrings(QRegularExpression("^EMPTY$"), empty);
+        arguments.replaceInStrings(QRegularExpression("^o$"), dir.filePath("usage-out"));
+        const Result result = run(Command, arguments);
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.standardError.startsWith("mirelon-convert: ") && result.standardError.count('\n') == 1
+                     && result.standardError.contains(message),
+                 qPrintable(result.standardError));
+        QVERIFY(!QFileInfo::exists(dir.filePath("usage-out")));
+    }
+
+    void missingPathFailsTheRestGoesOn()
+    {
+        const QString out = dir.filePath("missing-out");
+        const Result result = run(Command, {"--action", "export", "--destination", out, dir.filePath("nowhere.jpg"), TwoFaces});
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.standardError.contains("nowhere.jpg: no such file or folder"), qPrintable(result.standardError));
+        QCOMPARE(entries(out), QStringList{"2008_001009.txt"});
+    }
+
+    void helpAndManual()
+    {
+        QProcess help;
+        help.start(Command, {"--help"});
+        QVERIFY(help.waitForFinished());
+        QCOMPARE(help.exitCode(), 0);
+        QVERIFY(help.readAllStandardOutput().startsWith("Usage: mirelon-convert"));
+    }
+
+    // SIGTERM and Ctrl+C in the middle: the slow pictures' processes (PHP and the child under
+    // it) are ended, nothing of theirs is left, the finished picture is kept.
+    void stopInTheMiddle_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("SIGTERM") << SIGTERM << 143;
+        QTest::newRow("SIGINT") << SIGINT << 130;
+    }
+    void stopInTheMiddle()
+    {
+        QFETCH(int, signalNumber);
+        QFETCH(int, exitCode);
+        const QString in = dir.filePath(QStringLiteral("stop-%1").arg(signalNumber));
+        const QImage picture = QImage(32, 32, QImage::Format_RGB32);
+        for (const char *name : {"done.png", "slow1.png", "slow2.png"})
+            QVERIFY((QDir().mkpath(in) && picture.save(in + "/" + name)));
+        const QString out = in + "-out";
+        const QString temporary = in + "-tmp";
+        QVERIFY(QDir().mkpath(temporary));
+
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TMPDIR", temporary);
+        process.setProcessEnvironment(environment);
+        process.start(StandInCommand, {"--jobs", "2", "--destination", out, in + "/done.png", in + "/slow1.png",
+                                       in + "/slow2.png"});
+        // Both slow pictures have started their child once each lists two process ids.
+        QList<qint64> pids;
+        QTRY_VERIFY_WITH_TIMEOUT(([&] {
+                                     pids.clear();
+                                     for (const char *name : {"slow1.png.pids", "slow2.png.pids"})
+                                         for (const QByteArray &line : readAll(in + "/" + QLatin1String(name)).split('\n'))
+                                             if (!line.isEmpty())
+                                                 pids << line.toLongLong();
+                                     return pids.size() == 4;
+                                 }()),
+                                 20000);
+        ::kill(qint64(process.processId()), signalNumber);
+        QVERIFY(process.waitForFinished(5000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), exitCode);
+        for (qint64 pid : pids)
+            QTRY_VERIFY2_WITH_TIMEOUT(!processAlive(pid), qPrintable(QString::number(pid)), 2000);
+        QCOMPARE(entries(out), QStringList{"done.png"});
+        QCOMPARE(entries(temporary), QStringList{});
+        QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains("stopped"));
+    }
+
+    // The README's recipe for several hosts, with this machine as the only host (":").
+    void gnuParallelRecipe()
+    {
+        if (QStandardPaths::findExecutable("parallel").isEmpty())
+            QSKIP("GNU parallel is not installed");
+        QStringList pictures;
+        for (const char *name : {"one.jpg", "two with blank.jpg", "three's.jpg"}) {
+            pictures << dir.filePath(QStringLiteral("parallel-in/") + name);
+            QVERIFY(copy(TwoFaces, pictures.last()));
+        }
+        QFile list(dir.filePath("pictures.txt"));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write((pictures.join('\n') + '\n').toUtf8());
+        list.close();
+        const QString out = dir.filePath("parallel-out");
+
+        QProcess parallel;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", dir.path()); // parallel keeps its state under $HOME
+        parallel.setProcessEnvironment(environment);
+        parallel.setStandardInputFile(QProcess::nullDevice());
+        parallel.start("parallel", {"--sshlogin", "1/:", "-N", "2", Command, "--action", "export", "--destination",
+                                    out, "::::", list.fileName()});
+        QVERIFY(parallel.waitForFinished(120000));
+        QVERIFY2(parallel.exitCode() == 0, parallel.readAllStandardError().constData());
+        QCOMPARE(entries(out), (QStringList{"one.txt", "three's.txt", "two with blank.txt"}));
+        QCOMPARE(readAll(out + "/one.txt").count('\n'), 2); // both faces
+    }
+
+    void timeLimit()
+    {
+        const QString in = dir.filePath("limit");
+        QVERIFY(QDir().mkpath(in));
+        QVERIFY(QImage(16, 16, QImage::Format_RGB32).save(in + "/slow.png"));
+        const QString out = dir.filePath("limit-out");
+        QElapsedTimer timer;
+        timer.start();
+        const Result result = run(StandInCommand, {"--time-limit", "1", "--destination", out, in + "/slow.png"});
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY(timer.elapsed() < 10000);
+        QVERIFY2(result.standardError.contains(in + "/slow.png: "), qPrintable(result.standardError));
+        QVERIFY(!QFileInfo::exists(out + "/slow.png"));
+        for (const QByteArray &line : readAll(in + "/slow.png.pids").split('\n'))
+            if (!line.isEmpty())
+                QTRY_VERIFY_WITH_TIMEOUT(!processAlive(line.toLongLong()), 2000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConvertCommand)
+#include "tst_convertcommand.moc"
