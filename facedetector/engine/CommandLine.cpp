@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <sstream>
 
 namespace facedetect {
@@ -63,6 +64,9 @@ CommandLine ParseCommandLine(const std::vector<std::string> &arguments)
     }
     if (line.showHelp)
         return line;
+    // Several engines at once (mirelon-convert --jobs) share the cores through the environment.
+    if (const char *threads = std::getenv(ThreadsVariable); line.finder.threads == 0 && threads && *threads)
+        line.finder.threads = static_cast<unsigned>(ParseNumber(ThreadsVariable, threads, 1, 256, true));
     if (positional.size() != 1)
         throw UsageError(positional.empty() ? "no image file given" : "give exactly one image file");
     line.imagePath = positional.front();
@@ -80,7 +84,8 @@ std::string UsageText()
            "  --model FILE       detection model (default: " FACEDETECT_MODEL_NAME " beside the program)\n"
            "  --min-face PIXELS  smallest face to look for (default: 20)\n"
            "  --threshold SCORE  lowest score, 0.01 to 1, that counts as a face (default: 0.65)\n"
-           "  --threads N        worker threads (default: one per processor core)\n"
+           "  --threads N        worker threads (default: $MIRELON_FACEDETECT_THREADS, else one\n"
+           "                     per processor core)\n"
            "  --scores           add each face's score (0 to 1) as a fifth column\n"
            "  -h, --help         show this text\n"
            "\n"

@@ -22,7 +22,10 @@ struct CommandLine {
     FinderOptions finder;
 };
 
-// Parses the arguments after the program name. Throws UsageError.
+// The environment variable that gives the number of worker threads when --threads does not.
+inline constexpr const char *ThreadsVariable = "MIRELON_FACEDETECT_THREADS";
+
+// Parses the arguments after the program name (and ThreadsVariable). Throws UsageError.
 CommandLine ParseCommandLine(const std::vector<std::string> &arguments);
 
 std::string UsageText();

@@ -197,6 +197,34 @@ private slots:
         }
     }
 
+    // The worker threads can come from the environment (mirelon-convert shares the cores out
+    // that way): the faces stay the same, and a value that is not a thread count is refused.
+    void threadsFromTheEnvironment_data()
+    {
+        QTest::addColumn<QString>("threads");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("one") << "1" << 0;
+        QTest::newRow("three") << "3" << 0;
+        QTest::newRow("zero") << "0" << 2;
+        QTest::newRow("not a number") << "two" << 2;
+    }
+    void threadsFromTheEnvironment()
+    {
+        QFETCH(QString, threads);
+        QFETCH(int, exitCode);
+        QProcess engine;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("MIRELON_FACEDETECT_THREADS"), threads);
+        engine.setProcessEnvironment(environment);
+        engine.start(Engine, {faceImage_});
+        QVERIFY(engine.waitForFinished(60000));
+        QCOMPARE(engine.exitCode(), exitCode);
+        if (exitCode == 0)
+            QCOMPARE(ParseEngineLines(engine.readAllStandardOutput()).size(), 3);
+        else
+            QVERIFY(engine.readAllStandardError().contains("MIRELON_FACEDETECT_THREADS"));
+    }
+
     void facelessPicturesGiveNoFaces_data()
     {
         QTest::addColumn<QSize>("size");
