@@ -37,7 +37,7 @@ QString ConvertCommand::stagingFolder(int index) const
 bool ConvertCommand::start()
 {
     if (!private_.isValid()) {
-        report_.pictureFailed(0, QDir::tempPath(), QStringLiteral("cannot create a private temporary folder: ")
+        report_.pictureFailed(QDir::tempPath(), QStringLiteral("cannot create a private temporary folder: ")
                                                        + private_.errorString());
         return false;
     }
@@ -53,7 +53,7 @@ bool ConvertCommand::start()
         }
         imageEnded(int(outcome.index), outcome.failure.value_or(QString()));
         const std::optional<qint64> left = run_->millisecondsLeft();
-        report_.progress(int(run_->done()), int(run_->failed()), left ? TimeLeftText(*left) : QString());
+        report_.progress(int(run_->done()), failed_, left ? TimeLeftText(*left) : QString());
     });
     connect(run_, &BatchRun::finished, this, [this] { runEnded(); });
     report_.progress(0, 0, QString());
@@ -64,6 +64,7 @@ bool ConvertCommand::start()
 // At the picture's turn: its private folder and its script, which writes there.
 PreparedImage ConvertCommand::prepare(qsizetype index, const QString &picture)
 {
+    lastPrepared_ = index;
     const QString staging = stagingFolder(int(index));
     if (!QDir().mkpath(staging))
         throw MirelonError(QStringLiteral("Cannot create the folder \"%1\"").arg(staging));
@@ -94,7 +95,7 @@ void ConvertCommand::imageEnded(int index, const QString &failure)
         states_[size_t(index)] = State::Failed;
         ++done_;
         ++failed_;
-        report_.pictureFailed(done_, pictures_[index], failure);
+        report_.pictureFailed(pictures_[index], failure);
         QDir(stagingFolder(index)).removeRecursively();
     }
     publishInOrder(false);
@@ -124,7 +125,7 @@ void ConvertCommand::publish(int index)
         report_.pictureDone(done_, pictures_[index], names);
     } catch (const MirelonError &error) {
         ++failed_;
-        report_.pictureFailed(done_, pictures_[index], error.message());
+        report_.pictureFailed(pictures_[index], error.message());
     }
     QDir(staging).removeRecursively();
 }
@@ -132,8 +133,12 @@ void ConvertCommand::publish(int index)
 void ConvertCommand::runEnded()
 {
     publishInOrder(true);
+    // A picture that could not even be prepared (its script not written) ends the run there.
+    const QString error = run_->summary().error;
+    if (!error.isEmpty())
+        report_.pictureFailed(pictures_.value(lastPrepared_), error);
     const int signalNumber = signals_.received();
     report_.finish(done_, failed_, signalNumber);
     private_.remove();
-    QCoreApplication::exit(signalNumber != 0 ? ExitStatusForSignal(signalNumber) : failed_ > 0 ? 1 : 0);
+    QCoreApplication::exit(signalNumber != 0 ? ExitStatusForSignal(signalNumber) : failed_ > 0 || !error.isEmpty() ? 1 : 0);
 }

@@ -48,6 +48,7 @@ private:
     BatchRun *run_ = nullptr;
     std::vector<State> states_;
     int nextToPublish_ = 0;
+    qsizetype lastPrepared_ = -1; // the picture a failed prepare step was for
     int done_ = 0;
     int failed_ = 0;
 };

@@ -36,22 +36,16 @@ void ConvertReport::line(const QString &text)
 {
     const QByteArray bytes = (terminal_ ? QStringLiteral("\r\033[K") : QString()).toUtf8() + text.toUtf8() + '\n';
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream_);
-    redraw();
-}
-
-void ConvertReport::redraw()
-{
-    if (terminal_ && !progressText_.isEmpty()) {
-        const QByteArray bytes = "\r\033[K" + progressText_.toUtf8();
-        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream_);
-    }
-    std::fflush(stream_);
+    std::fflush(stream_); // the progress line comes back with the next progress()
 }
 
 void ConvertReport::progress(int done, int failed, const QString &timeLeft)
 {
-    progressText_ = ProgressText(done, total_, failed, timeLeft);
-    redraw();
+    if (terminal_) {
+        const QByteArray bytes = "\r\033[K" + ProgressText(done, total_, failed, timeLeft).toUtf8();
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream_);
+        std::fflush(stream_);
+    }
 }
 
 void ConvertReport::pictureDone(int done, const QString &picture, const QStringList &outputs)
@@ -60,14 +54,13 @@ void ConvertReport::pictureDone(int done, const QString &picture, const QStringL
         line(PictureDoneText(done, total_, picture, outputs));
 }
 
-void ConvertReport::pictureFailed(int, const QString &picture, const QString &reason)
+void ConvertReport::pictureFailed(const QString &picture, const QString &reason)
 {
     line(PictureFailedText(picture, reason));
 }
 
 void ConvertReport::finish(int done, int failed, int interruptedBySignal)
 {
-    progressText_.clear();
     if (terminal_)
         std::fputs("\r\033[K", stream_);
     if (interruptedBySignal != 0)

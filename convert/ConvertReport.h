@@ -14,19 +14,17 @@ public:
 
     void progress(int done, int failed, const QString &timeLeft);
     void pictureDone(int done, const QString &picture, const QStringList &outputs);
-    void pictureFailed(int done, const QString &picture, const QString &reason);
+    void pictureFailed(const QString &picture, const QString &reason);
     // Clears the progress line and writes the last words: a summary when pictures failed or the
     // run was interrupted.
     void finish(int done, int failed, int interruptedBySignal);
 
 private:
     void line(const QString &text);
-    void redraw();
 
     std::FILE *stream_;
     bool terminal_;
     int total_;
-    QString progressText_;
 };
 
 // "12 of 200 done, 1 failed, about 1 min left" (the parts after "done" only when they say something).

@@ -87,7 +87,7 @@ struct CommandRun {
 CommandRun runCommand(int jobs, const QStringList &pictures, const QString &destination, bool sampleMemory)
 {
     QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
     QElapsedTimer timer;
     timer.start();
