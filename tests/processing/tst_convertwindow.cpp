@@ -12,7 +12,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QToolButton>
 #include <QLineEdit>
@@ -301,6 +303,52 @@ private slots:
         QVERIFY(form.StatusPanelText().startsWith("Processing "));
         QVERIFY(listEditable(form, true));
         QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    // A destination on a full file system: GD reports every byte it cannot write. The window
+    // keeps only a bounded part of that output, and no broken or empty file is left under an
+    // output name. Needs a small file system of its own, which only root can mount.
+    void fullDisk()
+    {
+        const QString mountPoint = dir.filePath("full");
+        QVERIFY(QDir().mkpath(mountPoint));
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", mountPoint}) != 0)
+            QSKIP("cannot mount a small file system here (needs root)");
+        const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {mountPoint}); });
+        QFile filler(mountPoint + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        while (filler.write(QByteArray(4096, 'f')) == 4096 && filler.flush()) {
+        }
+        filler.close();
+
+        TAppForm form;
+        prepare(form, "diskfull", 0);
+        for (int i = 0; i < 2; ++i) { // about 10 MB of notices each
+            const QString image = dir.filePath(QString("diskfull/in/%1.png").arg(i));
+            QVERIFY(WriteImageWithFaces(image, PatternImage(200, 150), {{10, 10, 50, 50}}));
+            addEntry(form, image, "200", "150");
+        }
+        form.Edit1->setText(mountPoint);
+        form.ComboBoxExtension->setCurrentText("BMP");
+        failures.clear();
+        // The longest time the window went without handling its events.
+        QElapsedTimer sinceTick;
+        qint64 longestGap = 0;
+        QTimer ticker;
+        ticker.setInterval(5);
+        connect(&ticker, &QTimer::timeout, this, [&] {
+            longestGap = qMax(longestGap, sinceTick.restart());
+        });
+        form.Button1Click();
+        sinceTick.start();
+        ticker.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!form.RunInProgress(), 60000);
+        ticker.stop();
+        QVERIFY2(longestGap < 200, qPrintable(QString::number(longestGap)));
+        QCOMPARE(form.StatusPanelText(), QString("Completed with 2 errors"));
+        QCOMPARE(Entries(mountPoint).join(","), QString("filler"));
+        QVERIFY2(failures.value(1).contains("PHP Notice: imagebmp(): Write of"), qPrintable(failures.value(1)));
+        QVERIFY(form.MemoCMD->toPlainText().size() < 1200 * 1024);
     }
 
     // A long list of failed images scrolls inside the box.
