@@ -40,3 +40,8 @@ QString FailedImagesText(const QList<FailedImage> &failures)
         lines << failure.path << QStringLiteral("    ") + firstLine(failure.reason);
     return lines.join(QLatin1Char('\n'));
 }
+
+QString FailedImagesHeading(qsizetype count)
+{
+    return count == 1 ? QStringLiteral("1 image failed:") : QStringLiteral("%1 images failed:").arg(count);
+}

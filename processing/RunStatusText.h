@@ -16,6 +16,9 @@ QString ProcessingText(const QString &path, qsizetype position, qsizetype total,
 // "Stopped: 5 of 12 images done" (with ", 1 error" when images had failed by then).
 QString RunEndText(const BatchSummary &summary);
 
+// The heading of the failed images' box: "1 image failed:", "3 images failed:".
+QString FailedImagesHeading(qsizetype count);
+
 // The failed images for the "ERROR" box: each path on a line of its own, followed by the first
 // line of its reason, indented.
 QString FailedImagesText(const QList<FailedImage> &failures);
