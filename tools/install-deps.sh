@@ -9,6 +9,7 @@ packages=(
   libopencv-dnn-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-core-dev
   libjpeg-dev libpng-dev libwebp-dev libtiff-dev
   openssl xvfb xauth fonts-dejavu-core
+  parallel bsdutils
 )
 # The face detection model comes from the npm registry; use the machine's npm when it has one.
 command -v npm >/dev/null 2>&1 || packages+=(npm)
