@@ -1,5 +1,5 @@
 // mirelon-convert as a user runs it: the real executable, the real PHP with GD, the real face
-// detection library on real photos (and a stand-in library where a picture must be slow).
+// detection library on real photos (and the stand-in library where a picture must be slow).
 #include "scripts/ShellQuote.h"
 
 #include <QBuffer>
@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 
 namespace {
@@ -66,6 +67,58 @@ bool processAlive(qint64 pid)
     // A zombie has ended; only a process that still runs counts.
     const QByteArray stat = readAll(QStringLiteral("/proc/%1/stat").arg(pid));
     return !stat.isEmpty() && !stat.contains(") Z ");
+}
+
+// A running process with its parent and its command line (arguments joined by blanks).
+struct ProcessEntry {
+    qint64 pid, parent;
+    QByteArray commandLine;
+};
+
+QList<ProcessEntry> processes()
+{
+    QList<ProcessEntry> all;
+    for (const QString &name : QDir("/proc").entryList(QDir::Dirs)) {
+        bool isPid = false;
+        const qint64 pid = name.toLongLong(&isPid);
+        if (!isPid || !processAlive(pid))
+            continue;
+        const QByteArray stat = readAll(QStringLiteral("/proc/%1/stat").arg(pid));
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        all.append({pid, fields.value(1).toLongLong(),
+                    readAll(QStringLiteral("/proc/%1/cmdline").arg(pid)).replace('\0', ' ').trimmed()});
+    }
+    return all;
+}
+
+// Every process under `root`, at any depth.
+QList<ProcessEntry> descendants(qint64 root)
+{
+    const QList<ProcessEntry> all = processes();
+    QList<ProcessEntry> found;
+    QList<qint64> parents{root};
+    while (!parents.isEmpty()) {
+        const qint64 parent = parents.takeFirst();
+        for (const ProcessEntry &entry : all)
+            if (entry.parent == parent) {
+                found.append(entry);
+                parents.append(entry.pid);
+            }
+    }
+    return found;
+}
+
+qsizetype countRunning(const QList<ProcessEntry> &entries, const QByteArray &commandLine)
+{
+    return std::count_if(entries.cbegin(), entries.cend(),
+                         [&](const ProcessEntry &entry) { return entry.commandLine == commandLine; });
+}
+
+// Makes the stand-in library take `seconds` over `picture`, in a child "sleep" process.
+bool makeSlow(const QString &picture, const char *seconds)
+{
+    QFile slow(picture + ".slow");
+    return slow.open(QIODevice::WriteOnly) && slow.write(QByteArray(seconds) + '\n') > 0;
 }
 } // namespace
 
@@ -253,6 +306,7 @@ private slots:
         const QImage picture = QImage(32, 32, QImage::Format_RGB32);
         for (const char *name : {"done.png", "slow1.png", "slow2.png"})
             QVERIFY((QDir().mkpath(in) && picture.save(in + "/" + name)));
+        QVERIFY(makeSlow(in + "/slow1.png", "62.5") && makeSlow(in + "/slow2.png", "62.5"));
         const QString out = in + "-out";
         const QString temporary = in + "-tmp";
         QVERIFY(QDir().mkpath(temporary));
@@ -263,23 +317,17 @@ private slots:
         process.setProcessEnvironment(environment);
         process.start(StandInCommand, {"--jobs", "2", "--destination", out, in + "/done.png", in + "/slow1.png",
                                        in + "/slow2.png"});
-        // Both slow pictures have started their child once each lists two process ids.
-        QList<qint64> pids;
-        QTRY_VERIFY_WITH_TIMEOUT(([&] {
-                                     pids.clear();
-                                     for (const char *name : {"slow1.png.pids", "slow2.png.pids"})
-                                         for (const QByteArray &line : readAll(in + "/" + QLatin1String(name)).split('\n'))
-                                             if (!line.isEmpty())
-                                                 pids << line.toLongLong();
-                                     return pids.size() == 4;
-                                 }()),
-                                 20000);
+        // Both slow pictures are in their library's child process: the shell, PHP and the child
+        // of each are under the command.
+        QList<ProcessEntry> children;
+        QTRY_VERIFY_WITH_TIMEOUT(countRunning(children = descendants(process.processId()), "sleep 62.5") == 2, 20000);
         ::kill(qint64(process.processId()), signalNumber);
         QVERIFY(process.waitForFinished(5000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), exitCode);
-        for (qint64 pid : pids)
-            QTRY_VERIFY2_WITH_TIMEOUT(!processAlive(pid), qPrintable(QString::number(pid)), 2000);
+        QVERIFY(children.size() >= 4);
+        for (const ProcessEntry &child : children)
+            QTRY_VERIFY2_WITH_TIMEOUT(!processAlive(child.pid), child.commandLine.constData(), 2000);
         QCOMPARE(entries(out), QStringList{"done.png"});
         QCOMPARE(entries(temporary), QStringList{});
         QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains("stopped"));
@@ -319,6 +367,7 @@ private slots:
         const QString in = dir.filePath("limit");
         QVERIFY(QDir().mkpath(in));
         QVERIFY(QImage(16, 16, QImage::Format_RGB32).save(in + "/slow.png"));
+        QVERIFY(makeSlow(in + "/slow.png", "63.5"));
         const QString out = dir.filePath("limit-out");
         QElapsedTimer timer;
         timer.start();
@@ -327,9 +376,7 @@ private slots:
         QVERIFY(timer.elapsed() < 10000);
         QVERIFY2(result.standardError.contains(in + "/slow.png: "), qPrintable(result.standardError));
         QVERIFY(!QFileInfo::exists(out + "/slow.png"));
-        for (const QByteArray &line : readAll(in + "/slow.png.pids").split('\n'))
-            if (!line.isEmpty())
-                QTRY_VERIFY_WITH_TIMEOUT(!processAlive(line.toLongLong()), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(countRunning(processes(), "sleep 63.5"), qsizetype(0), 2000);
     }
 };
 
