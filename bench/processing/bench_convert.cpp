@@ -3,6 +3,7 @@
 // --jobs 2, so that the machine's load hits them alike; ratios are taken round by round.
 // Peak memory (the sum over the command and every process under it, sampled) is measured in
 // runs of its own, so that sampling costs the timed runs nothing.
+// Usage: bench_convert [pictures] [rounds], or bench_convert window DIR PICTURE... (see main).
 #include "Median.h"
 #include "processing/ActionRun.h"
 
@@ -119,6 +120,14 @@ CommandRun runCommand(int jobs, const QStringList &pictures, const QString &dest
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // "window DIR PICTURE...": only the window's run, so that a timer of whole processes can
+    // set it against mirelon-convert run for run.
+    if (argc > 3 && QByteArray(argv[1]) == "window") {
+        const QStringList arguments = app.arguments();
+        QTemporaryDir settings;
+        windowSeconds(arguments.mid(3), arguments[2], settings.path() + QLatin1Char('/'));
+        return 0;
+    }
     const int count = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 200;
     const int rounds = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 3;
 
