@@ -13,6 +13,7 @@
 #include "facedetector/engine/FaceFinder.h"
 #include "facedetector/engine/ImageDecoder.h"
 #include "facedetector/engine/Sha256.h"
+#include "facedetector/engine/UprightPicture.h"
 
 namespace {
 
@@ -66,7 +67,7 @@ int main(int argc, char **argv)
                              line.modelPath);
         cv::Mat picture;
         try {
-            picture = DecodeImageFile(line.imagePath);
+            picture = DecodeUprightImageFile(line.imagePath);
         } catch (const DecodeError &error) {
             PrintError(line.imagePath + ": " + error.what());
             return ExitFailure;

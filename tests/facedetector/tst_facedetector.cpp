@@ -15,6 +15,8 @@
 
 #include <sys/resource.h>
 
+#include "tests/support/OrientedPictures.h"
+
 namespace {
 
 const QString RuntimeDir = QStringLiteral(MIRELON_BINARY_DIR);
@@ -432,12 +434,69 @@ private slots:
         QCOMPARE(result.faces.size(), 3);
     }
 
+    // A photo stored turned, with the orientation tag that says so, is searched upright: the
+    // boxes are those of the upright picture, as photo viewers show it.
+    void searchesTaggedPhotosUpright_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<int>("orientation");
+        for (const char *format : {"JPEG", "TIFF"})
+            for (int orientation = 1; orientation <= 8; ++orientation)
+                QTest::addRow("%s %d", format, orientation) << QString::fromLatin1(format) << orientation;
+    }
+    void searchesTaggedPhotosUpright()
+    {
+        QFETCH(QString, format);
+        QFETCH(int, orientation);
+        const QImage stored = StoredForOrientation(QImage(fixtures_ + QStringLiteral("/face.png")), orientation);
+        const bool jpeg = format == QLatin1String("JPEG");
+        const QString path = work_.filePath(jpeg ? QStringLiteral("turned.jpg") : QStringLiteral("turned.tif"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(jpeg ? JpegWithExif(stored, OrientationDirectory(3, quint32(orientation))) : TiffWithOrientation(stored, orientation));
+        file.close();
+        const QList<QRect> faces = Detect(path);
+        QCOMPARE(faces.size(), pngFaces_.size());
+        for (int i = 0; i < faces.size(); ++i)
+            QVERIFY2(IoU(faces[i], pngFaces_[i]) > 0.7, qPrintable(QStringLiteral("face %1").arg(i)));
+    }
+
+    // A tag the picture cannot be turned by is no reason to refuse it: it is searched as stored.
+    void brokenOrientationTagsMeanUpright_data()
+    {
+        QTest::addColumn<QByteArray>("exif");
+        QTest::newRow("value 0") << OrientationDirectory(3, 0);
+        QTest::newRow("value 9") << OrientationDirectory(3, 9);
+        QTest::newRow("value 65535") << OrientationDirectory(3, 65535);
+        QTest::newRow("text instead of a number") << OrientationDirectory(2, 6);
+        QTest::newRow("byte instead of a number") << OrientationDirectory(1, 6);
+        QTest::newRow("two values") << OrientationDirectory(3, 6, 2);
+        QTest::newRow("directory beyond the data") << QByteArray("II*\0\xF0\xFF\xFF\xFF", 8);
+        QByteArray cut = OrientationDirectory(3, 6);
+        cut[8] = 40; // claims 40 entries, holds one
+        QTest::newRow("directory cut short") << cut;
+        QTest::newRow("unknown byte order") << QByteArray("XX*\0", 4) + OrientationDirectory(3, 6).mid(4);
+        QTest::newRow("empty") << QByteArray();
+    }
+    void brokenOrientationTagsMeanUpright()
+    {
+        QFETCH(QByteArray, exif);
+        const QString path = work_.filePath(QStringLiteral("broken-tag.jpg"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(JpegWithExif(QImage(fixtures_ + QStringLiteral("/face.png")), exif));
+        file.close();
+        const QList<QRect> faces = Detect(path);
+        QCOMPARE(faces.size(), pngFaces_.size());
+        for (int i = 0; i < faces.size(); ++i)
+            QVERIFY2(IoU(faces[i], pngFaces_[i]) > 0.7, qPrintable(QStringLiteral("face %1").arg(i)));
+    }
+
     // Every format decodes to the same pixel grid: the faces come out where the PNG has them.
     void decodesEveryFormat_data()
     {
         QTest::addColumn<QString>("file");
         QTest::newRow("JPEG") << QStringLiteral("face.jpg");
-        QTest::newRow("JPEG with rotation tag") << QStringLiteral("face-oriented.jpg");
         QTest::newRow("PNG with palette") << QStringLiteral("face-palette.png");
         QTest::newRow("GIF") << QStringLiteral("face.gif");
         QTest::newRow("GIF interlaced") << QStringLiteral("face-interlaced.gif");
