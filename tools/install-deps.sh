@@ -9,6 +9,7 @@ packages=(
   libopencv-dnn-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-core-dev
   libjpeg-dev libpng-dev libwebp-dev libtiff-dev
   openssl xvfb xauth fonts-dejavu-core
+  libimage-exiftool-perl libjpeg-turbo-progs
 )
 
 sudo_cmd=()
