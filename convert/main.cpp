@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QThread>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -92,11 +91,6 @@ int main(int argc, char *argv[])
         complain(QStringLiteral("cannot create the destination folder ") + destination);
         return ExitFailed;
     }
-
-    // Each detection engine spreads its search over the cores; with several pictures at once
-    // they share them out instead of crowding each other (unless the caller has chosen).
-    if (!qEnvironmentVariableIsSet("MIRELON_FACEDETECT_THREADS"))
-        qputenv("MIRELON_FACEDETECT_THREADS", QByteArray::number(std::max(1, QThread::idealThreadCount() / options.jobs)));
 
     ConvertCommand command(options, pictures.pictures, phpDir, destination, ::isatty(STDERR_FILENO) == 1);
     if (!command.start())

@@ -22,10 +22,7 @@ struct CommandLine {
     FinderOptions finder;
 };
 
-// The environment variable that gives the number of worker threads when --threads does not.
-inline constexpr const char *ThreadsVariable = "MIRELON_FACEDETECT_THREADS";
-
-// Parses the arguments after the program name (and ThreadsVariable). Throws UsageError.
+// Parses the arguments after the program name. Throws UsageError.
 CommandLine ParseCommandLine(const std::vector<std::string> &arguments);
 
 std::string UsageText();
