@@ -20,15 +20,10 @@ namespace {
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 
-void say(std::FILE *stream, const QString &text)
-{
-    const QByteArray bytes = text.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-}
-
 void complain(const QString &text)
 {
-    say(stderr, QStringLiteral("mirelon-convert: ") + text);
+    const QByteArray line = "mirelon-convert: " + text.toUtf8() + '\n';
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
 }
 
 // The arguments as given. A byte string that is not UTF-8 would reach the scripts altered, so
