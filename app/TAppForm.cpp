@@ -268,6 +268,8 @@ void TAppForm::buildCentralArea()
     StatusBar1->setSizeGripEnabled(true);
     auto *panel = new QLabel(StatusBar1);
     panel->setObjectName(QStringLiteral("StatusPanel0"));
+    // A long text (a deep path) is cut at the window's edge instead of widening the window.
+    panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     StatusBar1->addWidget(panel, 1);
     RunProgress = new QProgressBar(StatusBar1);
     RunProgress->setObjectName(QStringLiteral("RunProgress"));

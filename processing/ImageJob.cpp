@@ -21,29 +21,21 @@ constexpr qint64 ReadSize = 64 * 1024;       // what one read takes from the pip
 constexpr qint64 ReadsPerTurn = 4;           // then the event loop gets its turn again
 constexpr int ExitPollMilliseconds = 20;     // without a process descriptor
 
-class SpawnFileActions {
+// A posix_spawn attribute object, initialised on creation and destroyed with its scope.
+template <typename T, int (*Init)(T *), int (*Destroy)(T *)>
+class SpawnObject {
 public:
-    SpawnFileActions() { posix_spawn_file_actions_init(&actions_); }
-    SpawnFileActions(const SpawnFileActions &) = delete;
-    SpawnFileActions &operator=(const SpawnFileActions &) = delete;
-    ~SpawnFileActions() { posix_spawn_file_actions_destroy(&actions_); }
-    posix_spawn_file_actions_t *get() { return &actions_; }
+    SpawnObject() { Init(&object_); }
+    SpawnObject(const SpawnObject &) = delete;
+    SpawnObject &operator=(const SpawnObject &) = delete;
+    ~SpawnObject() { Destroy(&object_); }
+    T *get() { return &object_; }
 
 private:
-    posix_spawn_file_actions_t actions_;
+    T object_;
 };
-
-class SpawnAttributes {
-public:
-    SpawnAttributes() { posix_spawnattr_init(&attributes_); }
-    SpawnAttributes(const SpawnAttributes &) = delete;
-    SpawnAttributes &operator=(const SpawnAttributes &) = delete;
-    ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
-    posix_spawnattr_t *get() { return &attributes_; }
-
-private:
-    posix_spawnattr_t attributes_;
-};
+using SpawnFileActions = SpawnObject<posix_spawn_file_actions_t, posix_spawn_file_actions_init, posix_spawn_file_actions_destroy>;
+using SpawnAttributes = SpawnObject<posix_spawnattr_t, posix_spawnattr_init, posix_spawnattr_destroy>;
 
 void closeDescriptor(int &fd)
 {
