@@ -8,7 +8,7 @@ packages=(
   php-cli php-gd
   libopencv-dnn-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-core-dev
   libjpeg-dev libpng-dev libwebp-dev libtiff-dev
-  openssl xvfb xauth fonts-dejavu-core
+  openssl xvfb xauth fonts-dejavu-core libxcb1-dev
 )
 # The face detection model comes from the npm registry; use the machine's npm when it has one.
 command -v npm >/dev/null 2>&1 || packages+=(npm)
