@@ -5,7 +5,6 @@
 
 // Naming of output files in the destination folder.
 
-
 // Raises "Invalid characters in path" for a path with a NUL character, the one character no
 // path may hold.
 void CheckPathCharacters(const QString &path);
