@@ -9,9 +9,8 @@ packages=(
   libopencv-dnn-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-core-dev
   libjpeg-dev libpng-dev libwebp-dev libtiff-dev
   openssl xvfb xauth fonts-dejavu-core libxcb1-dev
+  libimage-exiftool-perl libjpeg-turbo-progs
 )
-# The face detection model comes from the npm registry; use the machine's npm when it has one.
-command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
