@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
@@ -92,6 +93,8 @@ private slots:
         QTest::newRow("confirmation") << 1 << "Confirmation";
         QTest::newRow("unhandled error") << 2 << "Mirelon";
         QTest::newRow("add folder") << 3 << "Select folder:";
+        QTest::newRow("about") << 4 << "About Mirelon";
+        QTest::newRow("feedback") << 5 << "Mirelon feedback";
     }
     void boxesAndDialogs()
     {
@@ -104,6 +107,14 @@ private slots:
             [] {
                 const std::unique_ptr<QFileDialog> dialog(NewAddFolderDialog(nullptr, QString()));
                 dialog->exec();
+            },
+            [] {
+                TAppForm form;
+                form.ToolButton5->click();
+            },
+            [] {
+                TAppForm form;
+                form.ToolButton4->click();
             },
         };
         QCOMPARE(modalTitle(open[which]), title);
