@@ -14,7 +14,12 @@ PictureArguments ExpandPictureArguments(const QStringList &paths)
         if (given.isEmpty())
             result.problems += QStringLiteral("\"\": no such file or folder");
         else if (info.isDir())
-            result.pictures += PicturesInFolder(path);
+            for (const FolderFile &file : PicturesInFolder(path)) {
+                if (file.nameIsText)
+                    result.pictures += file.path;
+                else // its bytes would not reach the script unchanged
+                    result.problems += file.path + QStringLiteral(": the file name is not valid UTF-8");
+            }
         else if (info.isFile())
             result.pictures += path;
         else if (info.exists())

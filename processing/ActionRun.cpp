@@ -70,23 +70,23 @@ PrepareImage ActionImages(Action action, const ActionRunValues &values, std::fun
         PreparedImage prepared;
         prepared.command = InterpreterCommand(interpreter, scriptPath);
         prepared.workingDirectory = values.phpDir;
-        // The name is chosen at the image's turn, just before its script runs, so that nothing
-        // written meanwhile is overwritten.
+        // The name is chosen and the file created at the image's turn, just before its script
+        // runs, so that nothing written meanwhile is overwritten.
         QStringList lines;
         switch (action) {
         case Action::ExportFacePositions: {
-            const QString output = OutputTextPath(AbsoluteToCurrentFolder(destination()));
-            lines = ExportFacePositionsScript(values.libraryPath, inputPath, output);
-            prepared.expectedOutputs = {output};
+            const ReservedOutput output = CreateOutputTextFile(AbsoluteToCurrentFolder(destination()));
+            lines = ExportFacePositionsScript(values.libraryPath, inputPath, output.scriptName);
+            prepared.expectedOutputs = {output.file};
             break;
         }
         case Action::MarkFacesInImage:
         case Action::BlurFacesInImage: {
-            const QString base = OutputBase(AbsoluteToCurrentFolder(destination()), outputFormat);
+            const ReservedOutput output = CreateOutputImageFile(AbsoluteToCurrentFolder(destination()), outputFormat);
             lines = action == Action::MarkFacesInImage
-                        ? MarkFacesInImageScript(values.libraryPath, inputPath, outputFormat, base)
-                        : BlurFacesInImageScript(values.libraryPath, inputPath, outputFormat, base);
-            prepared.expectedOutputs = {base + QLatin1Char('.') + outputFormat};
+                        ? MarkFacesInImageScript(values.libraryPath, inputPath, outputFormat, output.scriptName)
+                        : BlurFacesInImageScript(values.libraryPath, inputPath, outputFormat, output.scriptName);
+            prepared.expectedOutputs = {output.file};
             break;
         }
         case Action::SaveFacesAsSeparateImages: {
@@ -103,7 +103,15 @@ PrepareImage ActionImages(Action action, const ActionRunValues &values, std::fun
             break;
         }
         }
-        WriteScriptFile(scriptPath, EncodeScript(lines));
+        try {
+            WriteScriptFile(scriptPath, EncodeScript(lines));
+        } catch (...) {
+            // The run ends here; the empty file reserved for this image's output goes again.
+            for (const QString &output : prepared.expectedOutputs)
+                if (QFileInfo(output).isFile() && QFileInfo(output).size() == 0)
+                    QFile::remove(output);
+            throw;
+        }
         return prepared;
     };
 }

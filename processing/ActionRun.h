@@ -39,7 +39,7 @@ struct ActionRunWindow {
 QString AbsoluteToCurrentFolder(const QString &path);
 
 // The per-image step of an action's run, called at the image's turn: chooses the output name
-// (the first one free at that moment), writes the script to the slot's script file in the
+// (the first one free at that moment) and creates it as a new empty file, writes the script to the slot's script file in the
 // settings folder and says what to run and which files the image must leave behind. Raises
 // MirelonError when the script cannot be written or the destination holds a NUL character.
 PrepareImage ActionImages(Action action, const ActionRunValues &values, std::function<QString()> destination);

@@ -2,9 +2,9 @@
 
 #include "platform/Errors.h"
 #include "platform/FileDescriptor.h"
+#include "platform/NewFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -32,13 +32,12 @@ FileNameParts SplitFileName(const QString &filename)
 }
 
 namespace {
+// Any entry takes a name: a file, a folder, a FIFO, a link (dangling or not, never followed).
 bool fileExists(const QString &path)
 {
-    return QFileInfo(path).isFile();
+    return EntryExists(path);
 }
-} // namespace
 
-namespace {
 // The first free name as folder and base without the extension: "base" itself when
 // "base.ext" is free, else "base (2)", "base (3)", ...
 QString FirstFreeStem(const FileNameParts &parts)
@@ -60,14 +59,57 @@ QString FindFilenameThatDoesNotExist(const QString &filename)
     return FirstFreeStem(parts) + parts.extension;
 }
 
+namespace {
+FileNameParts textOutputName(const QString &destination)
+{
+    return SplitFileName(WithTrailingSlash(destination) + QStringLiteral("output.txt"));
+}
+
+FileNameParts imageOutputName(const QString &destination, const QString &outputFormat)
+{
+    return SplitFileName(WithTrailingSlash(destination) + QStringLiteral("output.") + outputFormat);
+}
+
+// The first free stem whose name could be created as a new file; a name taken between the
+// look and the creation is passed over.
+QString CreateFirstFreeFile(const FileNameParts &parts, bool &created)
+{
+    for (;;) {
+        const QString stem = FirstFreeStem(parts);
+        created = OpenNewFile(stem + parts.extension).valid();
+        if (created || errno != EEXIST)
+            return stem; // not created: the folder is missing or not writable, and the write fails there too
+    }
+}
+} // namespace
+
 QString OutputTextPath(const QString &destination)
 {
-    return FindFilenameThatDoesNotExist(WithTrailingSlash(destination) + QStringLiteral("output.txt"));
+    const FileNameParts parts = textOutputName(destination);
+    return FirstFreeStem(parts) + parts.extension;
 }
 
 QString OutputBase(const QString &destination, const QString &outputFormat)
 {
-    return FirstFreeStem(SplitFileName(WithTrailingSlash(destination) + QStringLiteral("output.") + outputFormat));
+    return FirstFreeStem(imageOutputName(destination, outputFormat));
+}
+
+ReservedOutput CreateOutputTextFile(const QString &destination)
+{
+    const FileNameParts parts = textOutputName(destination);
+    ReservedOutput output;
+    output.file = CreateFirstFreeFile(parts, output.created) + parts.extension;
+    output.scriptName = output.file;
+    return output;
+}
+
+ReservedOutput CreateOutputImageFile(const QString &destination, const QString &outputFormat)
+{
+    const FileNameParts parts = imageOutputName(destination, outputFormat);
+    ReservedOutput output;
+    output.scriptName = CreateFirstFreeFile(parts, output.created);
+    output.file = output.scriptName + parts.extension;
+    return output;
 }
 
 namespace {
@@ -78,14 +120,15 @@ QString systemText(int code)
 
 // Creates `target` exclusively and copies `source` into it; errno-style code, 0 on success.
 // EEXIST means the name is taken. A partial copy is removed.
-int copyExclusively(const QByteArray &source, const QByteArray &target)
+int copyExclusively(const QByteArray &source, const QString &targetName)
 {
     FileDescriptor in(::open(source.constData(), O_RDONLY | O_CLOEXEC));
     if (!in.valid())
         return errno;
-    FileDescriptor out(::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666));
+    FileDescriptor out = OpenNewFile(targetName);
     if (!out.valid())
         return errno;
+    const QByteArray target = QFile::encodeName(targetName);
     char buffer[65536];
     for (;;) {
         const ssize_t count = ::read(in.get(), buffer, sizeof buffer);
@@ -128,7 +171,7 @@ QString MoveToFreeName(const QString &source, const QString &folder, const QStri
                 continue;
             }
         } else {
-            failure = copyExclusively(from, to);
+            failure = copyExclusively(from, name);
             if (failure == 0)
                 ::unlink(from.constData());
         }

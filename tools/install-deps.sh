@@ -8,7 +8,7 @@ packages=(
   php-cli php-gd
   libopencv-dnn-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-core-dev
   libjpeg-dev libpng-dev libwebp-dev libtiff-dev
-  openssl xvfb xauth fonts-dejavu-core
+  openssl xvfb xauth fonts-dejavu-core libxcb1-dev
   libimage-exiftool-perl libjpeg-turbo-progs
   parallel bsdutils
 )
