@@ -5,6 +5,7 @@
 // runs of its own, so that sampling costs the timed runs nothing.
 // Usage: bench_convert [pictures] [rounds], or bench_convert window DIR PICTURE... (see main).
 #include "Median.h"
+#include "WindowRun.h"
 #include "processing/ActionRun.h"
 
 #include <QCoreApplication>
@@ -34,19 +35,8 @@ const QStringList Photos{QStringLiteral(MIRELON_SHARED_DIR "/faces/2007_007763.j
 double windowSeconds(const QStringList &pictures, const QString &destination, const QString &settingsDir)
 {
     QDir().mkpath(destination);
-    ActionRunValues values{PhpDir, Library, settingsDir, QStringLiteral("JPG")};
-    ActionRunWindow window;
-    window.entryCount = [&pictures] { return pictures.size(); };
-    window.entryPath = [&pictures](qsizetype i) { return pictures.at(i); };
-    window.destination = [&destination] { return destination; };
-    window.setStatus = [](const QString &) {};
-    window.processEvents = [] {};
-    window.clearOutput = [] {};
-    window.appendOutput = [](const QString &) {};
-    QElapsedTimer timer;
-    timer.start();
-    RunAction(Action::BlurFacesInImage, values, window);
-    return timer.nsecsElapsed() / 1e9;
+    const ActionRunValues values{PhpDir, Library, settingsDir, QStringLiteral("JPG")};
+    return TimeWindowRun(Action::BlurFacesInImage, values, pictures, destination) / 1e9;
 }
 
 // Resident memory of `root` and every process under it, in kB.

@@ -3,6 +3,7 @@
 // faces at once, and compares the time per image with the floor: a bare PHP run through the
 // same runner that only decodes the same image and writes it in the same format.
 #include "Median.h"
+#include "WindowRun.h"
 #include "processing/ActionRun.h"
 #include "processing/PhpRuntime.h"
 #include "processing/RunConsoleCommand.h"
@@ -46,20 +47,8 @@ void writeInputImage(const QString &path, int seed)
 qint64 timeAction(Action action, const QString &format, const QString &image, const QString &destination,
                   const QString &settingsDir)
 {
-    const QStringList images{image};
-    ActionRunValues values{PhpDir, Library, settingsDir, format};
-    ActionRunWindow window;
-    window.entryCount = [&images] { return images.size(); };
-    window.entryPath = [&images](qsizetype i) { return images.at(i); };
-    window.destination = [&destination] { return destination; };
-    window.setStatus = [](const QString &) {};
-    window.processEvents = [] {};
-    window.clearOutput = [] {};
-    window.appendOutput = [](const QString &) {};
-    QElapsedTimer timer;
-    timer.start();
-    RunAction(action, values, window);
-    return timer.nsecsElapsed();
+    const ActionRunValues values{PhpDir, Library, settingsDir, format};
+    return TimeWindowRun(action, values, {image}, destination);
 }
 
 QString writeScript(const QString &script, const char *text)
