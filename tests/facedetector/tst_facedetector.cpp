@@ -231,6 +231,10 @@ private slots:
                                        << QStringLiteral("not a picture");
         QTest::newRow("truncated PNG") << QStringLiteral("cut.png") << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR", 16)
                                        << QStringLiteral("PNG data is damaged");
+        QTest::newRow("GIF cut off") << QStringLiteral("cut.gif")
+                                     << QByteArray("GIF89a\xd0\x07\xd0\x07\x80\x00\x00\x00\x00\x00\xff\xff\xff"
+                                                   "\x2c\x00\x00\x00\x00\xd0\x07\xd0\x07\x00\x02\x04\x84\x8f\xa9\xcb", 35)
+                                     << QStringLiteral("GIF data ends early");
         QTest::newRow("GIF without image") << QStringLiteral("empty.gif") << QByteArray("GIF89a\x01\x00\x01\x00\x00\x00\x00\x3b", 14)
                                            << QStringLiteral("holds no image");
     }
