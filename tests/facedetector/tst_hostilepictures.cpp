@@ -69,14 +69,15 @@ EngineRun RunEngine(const QString &picture)
     return run;
 }
 
-// A 1 x 1 RLE8 BMP whose data is `size` bytes of runs and moves to the right: the column goes
-// billions of pixels past the row, and without an end code the data ends before the picture.
+// A 1 x 1 RLE8 BMP whose data is `size` bytes of runs of 255 pixels: the column goes billions
+// of pixels past the row (past INT_MAX from 17 MB on), and without an end code the data ends
+// before the picture.
 QByteArray RunawayRleBmp(qsizetype size, bool endCode)
 {
     QByteArray data;
     data.reserve(size + 2);
-    while (data.size() + 6 <= size)
-        data.append("\xff\x07\x00\x02\xff\x00", 6); // a run of 255, then move 255 right
+    while (data.size() + 2 <= size)
+        data.append("\xff\x07", 2);
     if (endCode)
         data.append("\x00\x01", 2);
     QByteArray header(54 + 8, '\0');
