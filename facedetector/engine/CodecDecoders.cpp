@@ -291,7 +291,7 @@ cv::Mat DecodeTiff(std::span<const std::uint8_t> bytes)
     TIFFRGBAImage image;
     if (!TIFFRGBAImageBegin(&image, file.get(), 1, reason))
         throw DecodeError(std::string("the TIFF data cannot be decoded: ") + reason);
-    image.req_orientation = image.orientation; // the stored grid: no orientation applied
+    image.req_orientation = ORIENTATION_TOPLEFT; // libtiff mirrors by the tag, as it always did here
     const int decoded = TIFFRGBAImageGet(&image, raster.get(), width, height);
     TIFFRGBAImageEnd(&image);
     if (!decoded || !input.message.empty())
