@@ -6,8 +6,9 @@
 //   foreach ($detector->getFaces() as $face) { ... $face['x'], $face['y'], $face['width'], $face['height'] }
 //
 // The work is done by the engine mirelon-facedetect and its model, which lie beside this file.
-// Boxes are integers in image pixels (origin top-left, the grid GD's imagecreatefromstring
-// decodes), ordered left to right, then top to bottom. When an image cannot be searched, scan
+// Boxes are integers in pixels of the upright image (origin top-left): the grid GD's
+// imagecreatefromstring decodes, turned as the file's EXIF orientation tag says, as viewers show
+// it. They come ordered left to right, then top to bottom. When an image cannot be searched, scan
 // throws an Exception: an image whose faces could not be looked for must never pass as one
 // without faces.
 

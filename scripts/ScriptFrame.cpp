@@ -31,6 +31,30 @@ $image = imagecreatefromstring($imageContent);
 if (!$image) {
     die("Failed to load image or unsupported input format.");
 })php");
+    lines += UprightTurnBlock(inputPath);
+    return lines;
+}
+
+QStringList UprightTurnBlock(const QString &inputPath)
+{
+    QStringList lines = TemplateLines(R"php(// Turn the image upright as its EXIF orientation tag says, as photo viewers show it: the face
+// detection library gives the face positions in the upright image)php");
+    lines += QStringLiteral("$exif = function_exists('exif_read_data') ? @exif_read_data(realpath('") + PhpQuoted(inputPath) +
+             QStringLiteral("')) : false;");
+    lines += TemplateLines(R"php($orientation = isset($exif['Orientation']) && is_int($exif['Orientation']) ? $exif['Orientation'] : 1;
+$flips = array(2 => IMG_FLIP_HORIZONTAL, 3 => IMG_FLIP_BOTH, 4 => IMG_FLIP_VERTICAL, 5 => IMG_FLIP_HORIZONTAL, 7 => IMG_FLIP_HORIZONTAL);
+if (isset($flips[$orientation])) {
+    imageflip($image, $flips[$orientation]);
+}
+$turns = array(5 => 90, 6 => 270, 7 => 270, 8 => 90); // degrees anticlockwise
+if (isset($turns[$orientation])) {
+    $upright = imagerotate($image, $turns[$orientation], 0);
+    if (!$upright) {
+        die("Failed to turn the image upright.");
+    }
+    imagedestroy($image);
+    $image = $upright;
+})php");
     return lines;
 }
 

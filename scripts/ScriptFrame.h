@@ -9,8 +9,13 @@
 // Lines 1 to 5 of every script: load the library and ask it for the faces of the input image.
 QStringList ScriptPrologue(const QString &libraryPath, const QString &inputPath);
 
-// Mark, Blur, Save: read and decode the input image, or end the script with a message.
+// Mark, Blur, Save: read and decode the input image, or end the script with a message; then
+// turn it upright (UprightTurnBlock).
 QStringList ImageLoadingBlock(const QString &outputFormat, const QString &inputPath);
+
+// Turns $image upright as the input file's EXIF orientation tag (2 to 8) says; any other value,
+// a broken tag or none leaves it as decoded. The face positions are in the upright image.
+QStringList UprightTurnBlock(const QString &inputPath);
 
 // Mark, Blur: write $image to outputBase + the format's extension and release it.
 QStringList FormatSaveBlock(const QString &outputBase);

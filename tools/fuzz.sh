@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the picture decoder fuzzers (clang, AddressSanitizer + UndefinedBehaviorSanitizer) and
-# runs each for a given time:
+# Builds the fuzzers of the picture decoders and the orientation tag reader (clang,
+# AddressSanitizer + UndefinedBehaviorSanitizer) and runs each for a given time:
 #   tools/fuzz.sh [SECONDS] [TARGET ...]      (default: 600 seconds, every target)
 # Environment: JOBS fuzzers at once (default 2), BUILD_DIR (default build-fuzz). Each target keeps
 # its corpus in BUILD_DIR/corpus/TARGET between runs; crashing, leaking, slow or memory-hungry
@@ -13,7 +13,7 @@ shift || true
 build=${BUILD_DIR:-build-fuzz}
 jobs=${JOBS:-2}
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_bmp fuzz_gif fuzz_jpeg fuzz_png fuzz_webp fuzz_tiff fuzz_image_file)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_bmp fuzz_gif fuzz_jpeg fuzz_png fuzz_webp fuzz_tiff fuzz_orientation fuzz_image_file)
 
 CC=${CC:-clang-14} CXX=${CXX:-clang++-14} cmake -S tests/facedetector/fuzz -B "$build" -G Ninja >/dev/null
 cmake --build "$build" -j2 --target "${targets[@]}"

@@ -11,8 +11,6 @@ packages=(
   clang-14 libclang-rt-14-dev
   openssl xvfb xauth fonts-dejavu-core
 )
-# The face detection model comes from the npm registry; use the machine's npm when it has one.
-command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)

@@ -1,7 +1,7 @@
 #pragma once
 #include <vector>
 
-#include "facedetector/engine/BlazeFaceModel.h"
+#include "facedetector/engine/YuNetModel.h"
 
 namespace facedetect {
 

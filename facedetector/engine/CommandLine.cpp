@@ -74,18 +74,22 @@ std::string UsageText()
     return "Usage: mirelon-facedetect [options] IMAGE\n"
            "Finds the faces in a picture (PNG, JPEG, GIF, BMP, WEBP or TIFF) and prints one line\n"
            "\"x y width height\" per face, in picture pixels with the origin top-left, ordered\n"
-           "left to right, then top to bottom. No output lines: no face.\n"
+           "left to right, then top to bottom. No output lines: no face. A JPEG or TIFF photo\n"
+           "with an EXIF orientation tag is searched, and answered for, upright, as viewers\n"
+           "show it.\n"
            "\n"
            "Options:\n"
-           "  --model FILE       detection model (default: " FACEDETECT_MODEL_NAME " beside the program)\n"
-           "  --min-face PIXELS  smallest face to look for (default: 20)\n"
-           "  --threshold SCORE  lowest score, 0.01 to 1, that counts as a face (default: 0.65)\n"
+           "  --model FILE       another file of the same network, used unchecked (default:\n"
+           "                     " FACEDETECT_MODEL_NAME " beside the program, checked by digest)\n"
+           "  --min-face PIXELS  smallest face to look for (default: 12)\n"
+           "  --threshold SCORE  lowest score, 0.01 to 1, that counts as a face (default: 0.6)\n"
            "  --threads N        worker threads (default: one per processor core)\n"
            "  --scores           add each face's score (0 to 1) as a fifth column\n"
            "  -h, --help         show this text\n"
            "\n"
            "Exit status: 0 when the picture was searched (with or without faces), 1 when the\n"
-           "picture or the model cannot be read, 2 for a wrong command line.\n";
+           "picture or the model cannot be read or the model has been altered, 2 for a wrong\n"
+           "command line.\n";
 }
 
 } // namespace facedetect

@@ -9,13 +9,11 @@
 
 #include <opencv2/imgproc.hpp>
 
-#include "facedetector/engine/BlazeFaceModel.h"
 #include "facedetector/engine/BoxMerge.h"
+#include "facedetector/engine/YuNetModel.h"
 
 namespace facedetect {
 namespace {
-
-constexpr int TileSize = BlazeFaceModel::InputSize;
 
 struct Level {
     cv::Mat pixels;
@@ -51,8 +49,8 @@ Level MakeLevel(const cv::Mat &picture, double scale, const Level *finer)
 
 bool CutByInnerEdge(const Detection &d, const Tile &tile)
 {
-    return (tile.innerLeft && d.x < 0) || (tile.innerTop && d.y < 0) ||
-           (tile.innerRight && d.x + d.width > TileSize) || (tile.innerBottom && d.y + d.height > TileSize);
+    return (tile.innerLeft && d.x < 0) || (tile.innerTop && d.y < 0) || (tile.innerRight && d.x + d.width > tile.width) ||
+           (tile.innerBottom && d.y + d.height > tile.height);
 }
 
 std::vector<Detection> RunTiles(const std::vector<Level> &levels, const std::vector<WorkItem> &work,
@@ -68,12 +66,12 @@ std::vector<Detection> RunTiles(const std::vector<Level> &levels, const std::vec
 
     auto worker = [&] {
         try {
-            BlazeFaceModel model(modelBytes);
+            YuNetModel model(modelBytes);
             std::vector<Detection> found;
             for (std::size_t i = next++; i < work.size(); i = next++) {
                 const WorkItem &item = work[i];
                 const Level &level = levels[item.level];
-                const cv::Rect inside = cv::Rect(item.tile.x, item.tile.y, TileSize, TileSize) & cv::Rect(0, 0, level.pixels.cols, level.pixels.rows);
+                const cv::Rect inside(item.tile.x, item.tile.y, item.tile.width, item.tile.height);
                 for (const Detection &d : model.Detect(level.pixels(inside), options.minScore)) {
                     if (CutByInnerEdge(d, item.tile))
                         continue;
@@ -124,9 +122,14 @@ std::vector<Face> FindFaces(const cv::Mat &picture, const std::vector<std::uint8
     for (const LevelPlan &plan : PlanLevels(picture.cols, picture.rows, options.pyramid)) {
         levels.push_back(MakeLevel(picture, plan.scale, levels.empty() ? nullptr : &levels.back()));
         const cv::Mat &pixels = levels.back().pixels;
-        for (const Tile &tile : PlanTiles(pixels.cols, pixels.rows, TileSize, options.tileOverlap))
+        const int overlap = static_cast<int>(std::ceil(options.pyramid.maxFaceInModel * options.pyramid.tileOverlapFaces));
+        for (const Tile &tile : PlanTiles(pixels.cols, pixels.rows, options.pyramid.tileSize, overlap))
             work.push_back({static_cast<int>(levels.size()) - 1, tile, plan.minBox, plan.maxBox});
     }
+    // Largest tiles first, so that the workers finish at about the same time.
+    std::stable_sort(work.begin(), work.end(), [](const WorkItem &a, const WorkItem &b) {
+        return static_cast<long long>(a.tile.width) * a.tile.height > static_cast<long long>(b.tile.width) * b.tile.height;
+    });
 
     std::vector<Detection> boxes = RunTiles(levels, work, modelBytes, options);
     boxes = BlendOverlapping(std::move(boxes), options.blendIoU);

@@ -10,13 +10,10 @@ namespace facedetect {
 
 struct FinderOptions {
     PyramidOptions pyramid;
-    // Neighbouring tiles share this fraction: enough for the faces a level answers for; larger
-    // faces cut by a tile edge are found whole one level coarser.
-    double tileOverlap = 0.2;
-    float minScore = 0.65f;          // candidates below this score are ignored
+    float minScore = 0.6f;           // candidates below this score are ignored
     float blendIoU = 0.3f;           // candidates overlapping more than this are one face
-    float nestedInside = 0.7f;       // a box this much inside a stronger, bigger box ...
-    float nestedAreaRatio = 2.0f;    // ... at least this many times its area is dropped
+    float nestedInside = 0.6f;       // a box this much inside a stronger, bigger box ...
+    float nestedAreaRatio = 1.3f;    // ... at least this many times its area is dropped
     float boxGrowth = 1.05f;         // final boxes grow by this factor about their centre
     unsigned threads = 0;            // 0: one per processor core
 };
@@ -27,7 +24,7 @@ struct Face {
     float score = 0;
 };
 
-// Finds the faces in an 8-bit RGB picture: the model runs on square tiles of an image pyramid,
+// Finds the faces in an 8-bit RGB picture: the model runs on tiles of an image pyramid,
 // spread over worker threads. Faces are ordered left to right, then top to bottom.
 std::vector<Face> FindFaces(const cv::Mat &picture, const std::vector<std::uint8_t> &modelBytes, const FinderOptions &options);
 

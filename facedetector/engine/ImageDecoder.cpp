@@ -15,28 +15,6 @@
 namespace facedetect {
 namespace {
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string &path)
-{
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        throw DecodeError("the path is a folder, not a file");
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw DecodeError("cannot open the file: " + std::string(std::strerror(errno)));
-    std::vector<std::uint8_t> bytes;
-    file.seekg(0, std::ios::end);
-    const auto size = file.tellg();
-    if (size < 0)
-        throw DecodeError("cannot read the file");
-    if (size > INT_MAX)
-        throw DecodeError("the file is larger than 2 GB");
-    bytes.resize(static_cast<std::size_t>(size));
-    file.seekg(0, std::ios::beg);
-    if (!bytes.empty() && !file.read(reinterpret_cast<char *>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
-        throw DecodeError("cannot read the file");
-    return bytes;
-}
-
 std::string SizeText(const PictureClaim &claim)
 {
     return std::to_string(claim.width) + " x " + std::to_string(claim.height) + " pixels";
@@ -73,6 +51,28 @@ std::uint64_t CheckClaimBackedByData(const PictureClaim &claim, std::size_t code
     return stored;
 }
 
+std::vector<std::uint8_t> ReadPictureFile(const std::string &path)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        throw DecodeError("the path is a folder, not a file");
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw DecodeError("cannot open the file: " + std::string(std::strerror(errno)));
+    std::vector<std::uint8_t> bytes;
+    file.seekg(0, std::ios::end);
+    const auto size = file.tellg();
+    if (size < 0)
+        throw DecodeError("cannot read the file");
+    if (size > INT_MAX)
+        throw DecodeError("the file is larger than 2 GB");
+    bytes.resize(static_cast<std::size_t>(size));
+    file.seekg(0, std::ios::beg);
+    if (!bytes.empty() && !file.read(reinterpret_cast<char *>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
+        throw DecodeError("cannot read the file");
+    return bytes;
+}
+
 cv::Mat UninitialisedPicture(long long width, long long height, int type)
 {
     // cv::Mat takes its memory from malloc without writing it; large blocks are fresh pages.
@@ -101,10 +101,5 @@ cv::Mat DecodeImageBytes(std::span<const std::uint8_t> data)
     throw DecodeError("the file is not a picture in a format the detector reads (PNG, JPEG, GIF, BMP, WEBP, TIFF)");
 }
 
-cv::Mat DecodeImageFile(const std::string &path)
-{
-    const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
-    return DecodeImageBytes(bytes);
-}
 
 } // namespace facedetect

@@ -4,6 +4,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include <opencv2/core.hpp>
 
@@ -54,13 +55,12 @@ std::uint64_t CheckClaimBackedByData(const PictureClaim &claim, std::size_t code
 // that pages are committed only as decoded data arrives.
 cv::Mat UninitialisedPicture(long long width, long long height, int type = CV_8UC3);
 
-// Decodes a picture held in memory (PNG, JPEG, GIF, BMP, WEBP or TIFF, told apart by content)
-// into 8-bit RGB. Throws DecodeError with a message naming the cause.
-cv::Mat DecodeImageBytes(std::span<const std::uint8_t> bytes);
-
-// Reads and decodes a picture file (PNG, JPEG, GIF, BMP, WEBP or TIFF, told apart by content,
+// Decodes a picture held in memory (PNG, JPEG, GIF, BMP, WEBP or TIFF, told apart by content,
 // not by name) into 8-bit RGB. Orientation tags are ignored, so the pixel grid is the stored
 // one, as GD decodes it. Throws DecodeError with a message naming the cause.
-cv::Mat DecodeImageFile(const std::string &path);
+cv::Mat DecodeImageBytes(std::span<const std::uint8_t> bytes);
+
+// The bytes of a picture file, read whole (at most 2 GB). Throws DecodeError naming the cause.
+std::vector<std::uint8_t> ReadPictureFile(const std::string &path);
 
 } // namespace facedetect

@@ -7,17 +7,25 @@
 namespace facedetect {
 namespace {
 
-// Tile origins along one axis, spread evenly from 0 to length - tileSize.
-std::vector<int> TileStarts(int length, int tileSize, double overlap)
+struct Span {
+    int start = 0, length = 0;
+};
+
+// Spans along one axis of the given length: as few as fit maxTile with the overlap, all of
+// about the same length, spread evenly from 0 to the end.
+std::vector<Span> TileSpans(int length, int maxTile, int overlap)
 {
-    if (length <= tileSize)
-        return {0};
-    const double stride = tileSize * (1.0 - overlap);
-    const int count = static_cast<int>(std::ceil((length - tileSize) / stride)) + 1;
-    std::vector<int> starts;
-    for (int i = 0; i < count; ++i)
-        starts.push_back(static_cast<int>(std::lround(static_cast<double>(i) * (length - tileSize) / (count - 1))));
-    return starts;
+    if (length <= maxTile)
+        return {{0, length}};
+    overlap = std::clamp(overlap, 0, maxTile / 2);
+    const int count = (length - overlap + (maxTile - overlap) - 1) / (maxTile - overlap);
+    const int spanLength = std::min(length, (length + (count - 1) * overlap + count - 1) / count);
+    std::vector<Span> spans;
+    for (int i = 0; i < count; ++i) {
+        const long long start = static_cast<long long>(i) * (length - spanLength) / (count - 1);
+        spans.push_back({static_cast<int>(start), spanLength});
+    }
+    return spans;
 }
 
 } // namespace
@@ -26,40 +34,44 @@ std::vector<LevelPlan> PlanLevels(int width, int height, const PyramidOptions &o
 {
     const double longer = std::max(width, height);
     const double coarsest = options.coarsestExtent / longer;
-    const double finest = std::min(options.minFaceInModel / options.minFace,
-                                   std::sqrt(options.maxLevelPixels / (static_cast<double>(width) * height)));
-    std::vector<double> scales;
-    if (finest <= coarsest) {
-        scales.push_back(coarsest);
-    } else {
-        const int steps = static_cast<int>(std::ceil(std::log(finest / coarsest) / std::log(options.maxLevelRatio) - 1e-9));
+    const double finest = std::min({options.minFaceInModel / options.minFace, options.maxFinestScale,
+                                     std::sqrt(options.maxLevelPixels / (static_cast<double>(width) * height))});
+    std::vector<double> scales{finest};
+    if (finest > coarsest) {
+        const int steps = static_cast<int>(std::ceil(std::log(finest / coarsest) / std::log(options.levelRatio) - 1e-9));
         const double ratio = std::pow(finest / coarsest, 1.0 / steps);
-        for (int i = 0; i <= steps; ++i)
+        for (int i = 1; i <= steps; ++i)
             scales.push_back(finest / std::pow(ratio, i));
     }
 
     std::vector<LevelPlan> levels;
-    for (std::size_t i = 0; i < scales.size(); ++i)
-        levels.push_back({scales[i], 0, i + 1 < scales.size() ? options.maxFaceInModel : options.maxFaceInModel * options.coarsestExtent / options.wholeFaceExtent});
-    // Slightly below the coarsest level's limit, so that no face size falls between the two.
-    levels.push_back({options.wholeFaceExtent / longer, options.maxFaceInModel * 0.9, std::numeric_limits<double>::max()});
+    for (std::size_t i = 0; i < scales.size(); ++i) {
+        LevelPlan level;
+        level.scale = scales[i];
+        // What the finer level answers for ends at maxFaceInModel of its pixels.
+        level.minBox = i == 0 ? 0 : options.maxFaceInModel * scales[i] / scales[i - 1] * options.levelSizeOverlap;
+        level.maxBox = i + 1 < scales.size() ? options.maxFaceInModel : std::numeric_limits<double>::max();
+        levels.push_back(level);
+    }
     return levels;
 }
 
-std::vector<Tile> PlanTiles(int levelWidth, int levelHeight, int tileSize, double overlap)
+std::vector<Tile> PlanTiles(int levelWidth, int levelHeight, int maxTile, int overlap)
 {
-    const std::vector<int> xs = TileStarts(levelWidth, tileSize, overlap);
-    const std::vector<int> ys = TileStarts(levelHeight, tileSize, overlap);
+    const std::vector<Span> xs = TileSpans(levelWidth, maxTile, overlap);
+    const std::vector<Span> ys = TileSpans(levelHeight, maxTile, overlap);
     std::vector<Tile> tiles;
-    for (int y : ys)
-        for (int x : xs) {
+    for (const Span &y : ys)
+        for (const Span &x : xs) {
             Tile tile;
-            tile.x = x;
-            tile.y = y;
-            tile.innerLeft = x > 0;
-            tile.innerTop = y > 0;
-            tile.innerRight = x + tileSize < levelWidth;
-            tile.innerBottom = y + tileSize < levelHeight;
+            tile.x = x.start;
+            tile.y = y.start;
+            tile.width = x.length;
+            tile.height = y.length;
+            tile.innerLeft = x.start > 0;
+            tile.innerTop = y.start > 0;
+            tile.innerRight = x.start + x.length < levelWidth;
+            tile.innerBottom = y.start + y.length < levelHeight;
             tiles.push_back(tile);
         }
     return tiles;

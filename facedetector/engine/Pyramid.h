@@ -3,19 +3,26 @@
 
 namespace facedetect {
 
-// How a picture is cut into model inputs. Sizes "in model" are in model input pixels.
+// How a picture is searched: an image pyramid, each level cut into overlapping tiles. Sizes
+// "in model" are in pixels of the level the model runs on.
 struct PyramidOptions {
-    double minFace = 20;           // smallest face wanted, in picture pixels
-    double minFaceInModel = 14;    // size the smallest face gets at the finest level
-    double coarsestExtent = 256;   // the coarsest level fits the longer side into this many pixels
-    double maxLevelRatio = 3;      // neighbouring levels are at most this factor apart
-    // The model places and scores large faces less well (and mistakes animal heads for faces
-    // more often), so a level leaves boxes above this size to the next coarser level.
-    double maxFaceInModel = 64;
-    // A face filling most of the picture is too large even for the coarsest level; one more
-    // level fits the longer side into this many pixels and answers for such faces only.
-    double wholeFaceExtent = 160;
+    double minFace = 12;          // smallest face wanted, in picture pixels
+    double minFaceInModel = 12;   // size the smallest face gets at the finest level
+    double maxFinestScale = 2;    // the finest level enlarges the picture at most this much
+    double levelRatio = 3;        // neighbouring levels are this factor apart
+    // A level answers for boxes up to this size; larger faces are left to coarser levels, where
+    // the model sees them whole and small tiles suffice. Each level also answers for a little
+    // below the previous level's limit, so that no face size falls between two levels.
+    double maxFaceInModel = 72;
+    double levelSizeOverlap = 0.75;
+    // The coarsest level fits the picture's longer side into this many pixels and answers for
+    // every larger face, up to one filling the whole frame.
+    double coarsestExtent = 320;
     double maxLevelPixels = 100e6; // the finest level is never larger than this (memory)
+    // Tiles: at most this many pixels a side, neighbours sharing enough for the largest face a
+    // level answers for, so that each such face lies whole inside one tile.
+    int tileSize = 1024;
+    double tileOverlapFaces = 1.4; // overlap in units of maxFaceInModel
 };
 
 // One pyramid level: its scale (level pixels per picture pixel) and the box sizes, in model
@@ -27,20 +34,19 @@ struct LevelPlan {
 };
 
 // Levels from finest to coarsest. The finest brings the smallest wanted face to
-// minFaceInModel pixels; the coarsest regular level fits the whole picture into one model
-// input (a picture too small for the finest level gets that level only); the last level is
-// the whole-face level.
+// minFaceInModel pixels; the coarsest fits the whole picture into coarsestExtent (a picture
+// too small for more than one level gets the finest level only, answering for every size).
 std::vector<LevelPlan> PlanLevels(int width, int height, const PyramidOptions &options);
 
-// A square model input placed on a level; an inner edge is one that does not lie on the
-// level's border, so a face cut by it is seen whole by a neighbouring tile or a coarser level.
+// A rectangle of a level given to the model; an inner edge is one that does not lie on the
+// level's border, so a face cut by it is seen whole by a neighbouring tile.
 struct Tile {
-    int x = 0, y = 0;
+    int x = 0, y = 0, width = 0, height = 0;
     bool innerLeft = false, innerTop = false, innerRight = false, innerBottom = false;
 };
 
-// Tiles of tileSize covering a level, neighbours overlapping by at least the given fraction.
-// A level narrower than a tile gets one tile that reaches past it (padded by the caller).
-std::vector<Tile> PlanTiles(int levelWidth, int levelHeight, int tileSize, double overlap);
+// Tiles of at most maxTile pixels a side covering a level, neighbours sharing at least overlap
+// pixels, all of about the same size.
+std::vector<Tile> PlanTiles(int levelWidth, int levelHeight, int maxTile, int overlap);
 
 } // namespace facedetect

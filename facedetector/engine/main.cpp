@@ -8,10 +8,12 @@
 
 #include <opencv2/core/utils/logger.hpp>
 
-#include "facedetector/engine/BlazeFaceModel.h"
+#include "facedetector/engine/YuNetModel.h"
 #include "facedetector/engine/CommandLine.h"
 #include "facedetector/engine/FaceFinder.h"
 #include "facedetector/engine/ImageDecoder.h"
+#include "facedetector/engine/Sha256.h"
+#include "facedetector/engine/UprightPicture.h"
 
 namespace {
 
@@ -51,15 +53,21 @@ int main(int argc, char **argv)
         std::cout << UsageText();
         return 0;
     }
+    // The model installed beside the program must be the very file it was built with; one given
+    // with --model is the caller's choice.
+    const bool checkModelDigest = line.modelPath.empty();
     if (line.modelPath.empty())
         line.modelPath = ModelBesideProgram();
 
     try {
         // The model first: a broken installation is reported before any time goes into decoding.
         const std::vector<std::uint8_t> model = ReadModelFile(line.modelPath);
+        if (checkModelDigest && Sha256Hex(model) != FACEDETECT_MODEL_SHA256)
+            throw ModelError("the face detection model has been altered (its SHA-256 differs from the one built in): " +
+                             line.modelPath);
         cv::Mat picture;
         try {
-            picture = DecodeImageFile(line.imagePath);
+            picture = DecodeUprightImageFile(line.imagePath);
         } catch (const DecodeError &error) {
             PrintError(line.imagePath + ": " + error.what());
             return ExitFailure;

@@ -29,7 +29,7 @@ private slots:
         QTest::newRow("interpreter") << "lib/mirelon/php/php" << true;
         QTest::newRow("detection library") << "lib/mirelon/FaceDetector.php" << false;
         QTest::newRow("detection engine") << "lib/mirelon/mirelon-facedetect" << true;
-        QTest::newRow("model") << "lib/mirelon/face_detection_back_256x256_barracuda.onnx" << false;
+        QTest::newRow("model") << "lib/mirelon/yunet_n_640_640.onnx" << false;
         QTest::newRow("licence") << "lib/mirelon/license.txt" << false;
         QTest::newRow("menu entry") << "share/applications/mirelon.desktop" << false;
         QTest::newRow("icon") << "share/icons/hicolor/scalable/apps/mirelon.svg" << false;

@@ -1,6 +1,6 @@
 <?php
-// Writes one small picture with faces in every format the detector reads, plus GIF and JPEG
-// variants whose pixel grid is easy to get wrong:
+// Writes one small picture with faces in every format the detector reads, plus GIF variants
+// whose pixel grid is easy to get wrong:
 //   php make_fixtures.php SOURCE_PICTURE OUTPUT_DIR
 // TIFF is written by the test itself (GD has no TIFF writer).
 list(, $source, $out) = $argv;
@@ -38,12 +38,6 @@ while ($gif[$pos] === "\x21") { // skip extensions: introducer, label, sub-block
 $gif = substr_replace($gif, pack('vv', 340, 255), 6, 4);
 $gif = substr_replace($gif, pack('vv', 40, 30), $pos + 1, 4);
 file_put_contents("$out/face-offset.gif", $gif);
-
-// A JPEG tagged "rotate 90 degrees" (EXIF orientation 6): GD ignores the tag.
-$tiff = "II*\0" . pack('V', 8) . pack('v', 1) . pack('vvVvv', 0x0112, 3, 1, 6, 0) . pack('V', 0);
-$app1 = "Exif\0\0" . $tiff;
-$jpeg = file_get_contents("$out/face.jpg");
-file_put_contents("$out/face-oriented.jpg", substr($jpeg, 0, 2) . "\xFF\xE1" . pack('n', strlen($app1) + 2) . $app1 . substr($jpeg, 2));
 
 // What GD decodes: file => width x height.
 foreach (glob("$out/face*") as $file) {

@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
 #include <QProcess>
 #include <QRect>
 #include <QTemporaryDir>
@@ -14,11 +15,14 @@
 
 #include <sys/resource.h>
 
+#include "tests/support/OrientedPictures.h"
+
 namespace {
 
 const QString RuntimeDir = QStringLiteral(MIRELON_BINARY_DIR);
 const QString Library = RuntimeDir + QStringLiteral("/FaceDetector.php");
 const QString Engine = RuntimeDir + QStringLiteral("/mirelon-facedetect");
+const QString ModelName = QStringLiteral("yunet_n_640_640.onnx");
 
 // Scans one picture through the library; prints the faces, their value types and key lists,
 // or the exception's message, as JSON.
@@ -95,10 +99,12 @@ class TestFaceDetector : public QObject {
                 QString::fromUtf8(engine.readAllStandardError())};
     }
 
-    QList<QRect> DetectFixture(const QString &name)
+    QList<QRect> DetectFixture(const QString &name) { return Detect(fixtures_ + QLatin1Char('/') + name); }
+
+    QList<QRect> Detect(const QString &path)
     {
         QProcess engine;
-        engine.start(Engine, {fixtures_ + QLatin1Char('/') + name});
+        engine.start(Engine, {path});
         engine.waitForFinished(60000);
         if (engine.exitCode() != 0)
             qWarning() << engine.readAllStandardError();
@@ -127,8 +133,9 @@ class TestFaceDetector : public QObject {
         return result;
     }
 
-    // A folder laid out like an installation, with FaceDetector.php and the given engine.
-    QString MakeInstallation(const QString &name, const QByteArray &engineScript, bool withModel)
+    // A folder laid out like an installation, with FaceDetector.php and the given engine, and
+    // the given bytes as its model (null: no model file).
+    QString MakeInstallation(const QString &name, const QByteArray &engineScript, const QByteArray &model)
     {
         const QString dir = work_.filePath(name);
         QDir().mkpath(dir);
@@ -143,10 +150,10 @@ class TestFaceDetector : public QObject {
             file.close();
             file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
         }
-        if (withModel) {
-            QFile model(dir + QStringLiteral("/face_detection_back_256x256_barracuda.onnx"));
-            model.open(QIODevice::WriteOnly);
-            model.write("stand-in");
+        if (!model.isNull()) {
+            QFile file(dir + QLatin1Char('/') + ModelName);
+            file.open(QIODevice::WriteOnly);
+            file.write(model);
         }
         return dir + QStringLiteral("/FaceDetector.php");
     }
@@ -197,6 +204,68 @@ private slots:
         }
     }
 
+    // A face that fills the whole picture is found once, covering most of it, at any size.
+    void findsAFaceFillingTheFrame_data()
+    {
+        QTest::addColumn<int>("side");
+        QTest::newRow("as photographed") << 0;
+        QTest::newRow("640 pixels") << 640;
+        QTest::newRow("3000 pixels") << 3000;
+    }
+    void findsAFaceFillingTheFrame()
+    {
+        QFETCH(int, side);
+        // The face of 2008_001322.jpg at (344, 155), 90 x 90 in the truth, forehead to chin.
+        QImage face = QImage(faceImage_).copy(QRect(339, 140, 100, 115));
+        if (side)
+            face = face.scaled(side, side * 115 / 100, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QString path = work_.filePath(QStringLiteral("whole-face.png"));
+        QVERIFY(face.save(path));
+        const QList<QRect> found = Detect(path);
+        QCOMPARE(found.size(), 1);
+        const QRect frame = face.rect();
+        const QRect common = found.first() & frame;
+        QVERIFY2(double(common.width()) * common.height() >= 0.5 * frame.width() * frame.height(),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4").arg(found.first().x()).arg(found.first().y()).arg(found.first().width()).arg(found.first().height())));
+    }
+
+    // Many small faces spread over a picture large enough to be searched in tiles: each is found
+    // exactly once, wherever the tile borders fall.
+    void findsSmallFacesAcrossTileBorders()
+    {
+        const QImage photo(faceImage_);
+        const QList<QRect> heads = {QRect(96, 140, 92, 106), QRect(225, 200, 77, 88), QRect(335, 135, 108, 125)};
+        QImage picture(3400, 2300, QImage::Format_RGB32);
+        picture.fill(qRgb(128, 132, 126));
+        QList<QRect> placed;
+        QPainter painter(&picture);
+        int n = 0;
+        for (int y = 14; y + 60 < picture.height(); y += 71)
+            for (int x = 10 + (y / 71 % 2) * 23; x + 50 < picture.width(); x += 67, ++n) {
+                const QRect &head = heads[n % heads.size()];
+                const int height = 34 + n % 3 * 8; // faces of 34 to 50 pixels, heads a little larger
+                const QImage sprite = photo.copy(head).scaledToHeight(height, Qt::SmoothTransformation);
+                painter.drawImage(x, y, sprite);
+                placed.append(QRect(x, y, sprite.width(), sprite.height()));
+            }
+        painter.end();
+        const QString path = work_.filePath(QStringLiteral("many-small-faces.png"));
+        QVERIFY(picture.save(path));
+        const QList<QRect> found = Detect(path);
+        int missing = 0;
+        for (const QRect &head : placed) {
+            const auto matches = std::count_if(found.cbegin(), found.cend(), [&](const QRect &box) { return IoU(box, head) >= 0.3; });
+            if (matches != 1)
+                qWarning() << head << "found" << matches << "times";
+            missing += matches == 0;
+        }
+        QCOMPARE(missing, 0);
+        for (const QRect &box : found)
+            if (std::none_of(placed.cbegin(), placed.cend(), [&](const QRect &head) { return IoU(box, head) >= 0.3; }))
+                qWarning() << "no face at" << box;
+        QCOMPARE(found.size(), placed.size());
+    }
+
     void facelessPicturesGiveNoFaces_data()
     {
         QTest::addColumn<QSize>("size");
@@ -216,7 +285,7 @@ private slots:
         const ScanResult result = Scan(path);
         QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
         QVERIFY(result.json[QStringLiteral("faces")].isArray());
-        QVERIFY(result.faces.isEmpty());
+        QVERIFY2(result.faces.isEmpty(), QJsonDocument(result.json).toJson().constData());
     }
 
     void unusablePicturesThrow_data()
@@ -312,22 +381,29 @@ private slots:
     void brokenInstallationsThrow_data()
     {
         QTest::addColumn<QByteArray>("engine"); // empty: the real engine
-        QTest::addColumn<bool>("withModel");
+        QTest::addColumn<QByteArray>("model");  // null: no model file
         QTest::addColumn<QString>("message");
-        QTest::newRow("model missing") << QByteArray() << false << QStringLiteral("model is missing");
-        QTest::newRow("model damaged") << QByteArray() << true << QStringLiteral("model cannot be loaded");
-        QTest::newRow("engine fails") << QByteArray("#!/bin/sh\necho 'out of luck' >&2\nexit 3\n") << true
+        QFile realModel(RuntimeDir + QLatin1Char('/') + ModelName);
+        QVERIFY(realModel.open(QIODevice::ReadOnly));
+        // One byte changed deep inside the weights: the network still loads and runs.
+        QByteArray altered = realModel.readAll();
+        altered[altered.size() * 2 / 3] = char(altered[altered.size() * 2 / 3] ^ 0x01);
+        const QByteArray standIn("stand-in");
+        QTest::newRow("model missing") << QByteArray() << QByteArray() << QStringLiteral("model is missing");
+        QTest::newRow("model replaced") << QByteArray() << standIn << QStringLiteral("model has been altered");
+        QTest::newRow("model altered") << QByteArray() << altered << QStringLiteral("model has been altered");
+        QTest::newRow("engine fails") << QByteArray("#!/bin/sh\necho 'out of luck' >&2\nexit 3\n") << standIn
                                       << QStringLiteral("out of luck");
-        QTest::newRow("engine dies silently") << QByteArray("#!/bin/sh\nkill -9 $$\n") << true << QStringLiteral("exit code");
-        QTest::newRow("malformed output") << QByteArray("#!/bin/sh\necho '10 20 thirty 40'\n") << true << QStringLiteral("malformed");
-        QTest::newRow("negative value") << QByteArray("#!/bin/sh\necho '-10 20 30 40'\n") << true << QStringLiteral("malformed");
+        QTest::newRow("engine dies silently") << QByteArray("#!/bin/sh\nkill -9 $$\n") << standIn << QStringLiteral("exit code");
+        QTest::newRow("malformed output") << QByteArray("#!/bin/sh\necho '10 20 thirty 40'\n") << standIn << QStringLiteral("malformed");
+        QTest::newRow("negative value") << QByteArray("#!/bin/sh\necho '-10 20 30 40'\n") << standIn << QStringLiteral("malformed");
     }
     void brokenInstallationsThrow()
     {
         QFETCH(QByteArray, engine);
-        QFETCH(bool, withModel);
+        QFETCH(QByteArray, model);
         QFETCH(QString, message);
-        const QString library = MakeInstallation(QString::fromLatin1(QTest::currentDataTag()), engine, withModel);
+        const QString library = MakeInstallation(QString::fromLatin1(QTest::currentDataTag()), engine, model);
         const ScanResult result = Scan(faceImage_, library);
         QVERIFY2(result.error.contains(message), qPrintable(result.error));
     }
@@ -336,7 +412,7 @@ private slots:
     void ordersLeftToRightThenTopToBottom()
     {
         const QString library = MakeInstallation(QStringLiteral("unordered"),
-                                                 "#!/bin/sh\nprintf '50 80 9 9\\n50 20 8 8\\n10 90 7 7\\n'\n", true);
+                                                 "#!/bin/sh\nprintf '50 80 9 9\\n50 20 8 8\\n10 90 7 7\\n'\n", "stand-in");
         const ScanResult result = Scan(faceImage_, library);
         QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
         QCOMPARE(result.faces, QList<QRect>({QRect(10, 90, 7, 7), QRect(50, 20, 8, 8), QRect(50, 80, 9, 9)}));
@@ -362,12 +438,69 @@ private slots:
         QCOMPARE(result.faces.size(), 3);
     }
 
+    // A photo stored turned, with the orientation tag that says so, is searched upright: the
+    // boxes are those of the upright picture, as photo viewers show it.
+    void searchesTaggedPhotosUpright_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<int>("orientation");
+        for (const char *format : {"JPEG", "TIFF"})
+            for (int orientation = 1; orientation <= 8; ++orientation)
+                QTest::addRow("%s %d", format, orientation) << QString::fromLatin1(format) << orientation;
+    }
+    void searchesTaggedPhotosUpright()
+    {
+        QFETCH(QString, format);
+        QFETCH(int, orientation);
+        const QImage stored = StoredForOrientation(QImage(fixtures_ + QStringLiteral("/face.png")), orientation);
+        const bool jpeg = format == QLatin1String("JPEG");
+        const QString path = work_.filePath(jpeg ? QStringLiteral("turned.jpg") : QStringLiteral("turned.tif"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(jpeg ? JpegWithExif(stored, OrientationDirectory(3, quint32(orientation))) : TiffWithOrientation(stored, orientation));
+        file.close();
+        const QList<QRect> faces = Detect(path);
+        QCOMPARE(faces.size(), pngFaces_.size());
+        for (int i = 0; i < faces.size(); ++i)
+            QVERIFY2(IoU(faces[i], pngFaces_[i]) > 0.7, qPrintable(QStringLiteral("face %1").arg(i)));
+    }
+
+    // A tag the picture cannot be turned by is no reason to refuse it: it is searched as stored.
+    void brokenOrientationTagsMeanUpright_data()
+    {
+        QTest::addColumn<QByteArray>("exif");
+        QTest::newRow("value 0") << OrientationDirectory(3, 0);
+        QTest::newRow("value 9") << OrientationDirectory(3, 9);
+        QTest::newRow("value 65535") << OrientationDirectory(3, 65535);
+        QTest::newRow("text instead of a number") << OrientationDirectory(2, 6);
+        QTest::newRow("byte instead of a number") << OrientationDirectory(1, 6);
+        QTest::newRow("two values") << OrientationDirectory(3, 6, 2);
+        QTest::newRow("directory beyond the data") << QByteArray("II*\0\xF0\xFF\xFF\xFF", 8);
+        QByteArray cut = OrientationDirectory(3, 6);
+        cut[8] = 40; // claims 40 entries, holds one
+        QTest::newRow("directory cut short") << cut;
+        QTest::newRow("unknown byte order") << QByteArray("XX*\0", 4) + OrientationDirectory(3, 6).mid(4);
+        QTest::newRow("empty") << QByteArray();
+    }
+    void brokenOrientationTagsMeanUpright()
+    {
+        QFETCH(QByteArray, exif);
+        const QString path = work_.filePath(QStringLiteral("broken-tag.jpg"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(JpegWithExif(QImage(fixtures_ + QStringLiteral("/face.png")), exif));
+        file.close();
+        const QList<QRect> faces = Detect(path);
+        QCOMPARE(faces.size(), pngFaces_.size());
+        for (int i = 0; i < faces.size(); ++i)
+            QVERIFY2(IoU(faces[i], pngFaces_[i]) > 0.7, qPrintable(QStringLiteral("face %1").arg(i)));
+    }
+
     // Every format decodes to the same pixel grid: the faces come out where the PNG has them.
     void decodesEveryFormat_data()
     {
         QTest::addColumn<QString>("file");
         QTest::newRow("JPEG") << QStringLiteral("face.jpg");
-        QTest::newRow("JPEG with rotation tag") << QStringLiteral("face-oriented.jpg");
         QTest::newRow("PNG with palette") << QStringLiteral("face-palette.png");
         QTest::newRow("GIF") << QStringLiteral("face.gif");
         QTest::newRow("GIF interlaced") << QStringLiteral("face-interlaced.gif");

@@ -3,6 +3,7 @@
 #include "ImageFixtures.h"
 
 #include "processing/ActionRun.h"
+#include "tests/support/OrientedPictures.h"
 
 #include <QDir>
 #include <QImage>
@@ -37,6 +38,38 @@ void runAction(Action action, const QStringList &entries, const QString &destina
     window.appendOutput = [](const QString &) {};
     RunAction(action, values, window);
 }
+
+QList<QRect> readExport(const QString &path)
+{
+    const QString text = QString::fromUtf8(ReadAll(path));
+    const QRegularExpression line(QStringLiteral("^x: (\\d+), y: (\\d+), width: (\\d+), height: (\\d+)$"),
+                                  QRegularExpression::MultilineOption);
+    QList<QRect> found;
+    for (auto match = line.globalMatch(text); match.hasNext();) {
+        const auto m = match.next();
+        found << QRect(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
+    }
+    return found;
+}
+
+bool matchesEveryFace(const QList<QRect> &found)
+{
+    return found.size() == PhotoFaces.size() && std::all_of(PhotoFaces.cbegin(), PhotoFaces.cend(), [&](const QRect &truth) {
+               return std::any_of(found.cbegin(), found.cend(), [&](const QRect &r) { return overlap(r, truth) >= 0.4; });
+           });
+}
+
+// Mean colour distance between two images over a square patch.
+double patchDifference(const QImage &a, const QImage &b, const QRect &patch)
+{
+    double sum = 0;
+    for (int y = patch.top(); y <= patch.bottom(); ++y)
+        for (int x = patch.left(); x <= patch.right(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * patch.width() * patch.height());
+}
 } // namespace
 
 class TestRealDetector : public QObject {
@@ -54,18 +87,42 @@ private slots:
     void exportFindsBothFaces()
     {
         runAction(Action::ExportFacePositions, {Photo}, dir.filePath("export"), dir.path() + "/");
-        const QString text = QString::fromUtf8(ReadAll(dir.filePath("export/output.txt")));
-        const QRegularExpression line(QStringLiteral("^x: (\\d+), y: (\\d+), width: (\\d+), height: (\\d+)$"),
-                                      QRegularExpression::MultilineOption);
-        QList<QRect> found;
-        for (auto match = line.globalMatch(text); match.hasNext();) {
-            const auto m = match.next();
-            found << QRect(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
-        }
-        QCOMPARE(found.size(), 2);
-        for (const QRect &truth : PhotoFaces)
-            QVERIFY2(std::any_of(found.cbegin(), found.cend(), [&](const QRect &r) { return overlap(r, truth) >= 0.4; }),
-                     qPrintable(text));
+        QVERIFY2(matchesEveryFace(readExport(dir.filePath("export/output.txt"))), ReadAll(dir.filePath("export/output.txt")).constData());
+    }
+
+    // A photo stored turned, tagged with the orientation that shows it upright: the positions
+    // are those of the upright photo, and Mark writes the upright photo with the rectangles on
+    // the faces. A broken tag leaves the photo as stored, in the library and the script alike.
+    void turnedPhotosComeOutUpright_data()
+    {
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<QByteArray>("exif");
+        for (int orientation = 1; orientation <= 8; ++orientation)
+            QTest::addRow("orientation %d", orientation) << orientation << OrientationDirectory(3, quint32(orientation));
+        QTest::newRow("out of range") << 1 << OrientationDirectory(3, 9);
+        QTest::newRow("byte-sized") << 1 << OrientationDirectory(1, 6);
+    }
+    void turnedPhotosComeOutUpright()
+    {
+        QFETCH(int, orientation);
+        QFETCH(QByteArray, exif);
+        const QImage upright(Photo);
+        const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'));
+        const QString input = dir.filePath(tag + QStringLiteral(".jpg"));
+        QVERIFY(WriteAll(input, JpegWithExif(StoredForOrientation(upright, orientation), exif)));
+
+        const QString out = dir.filePath(QStringLiteral("turned-") + tag);
+        runAction(Action::ExportFacePositions, {input}, out, dir.path() + "/");
+        const QList<QRect> found = readExport(out + QStringLiteral("/output.txt"));
+        QVERIFY2(matchesEveryFace(found), ReadAll(out + QStringLiteral("/output.txt")).constData());
+
+        runAction(Action::MarkFacesInImage, {input}, out, dir.path() + "/");
+        const QImage marked(out + QStringLiteral("/output.png"));
+        QCOMPARE(marked.size(), upright.size());
+        for (const QRect &box : found)
+            QCOMPARE(marked.pixel(box.x() + box.width() / 2, box.y()), qRgb(255, 0, 0));
+        for (const QRect &patch : {QRect(5, 5, 40, 40), QRect(300, 420, 40, 40), QRect(5, 420, 40, 40)})
+            QVERIFY2(patchDifference(marked, upright, patch) < 8, qPrintable(QStringLiteral("patch at %1,%2").arg(patch.x()).arg(patch.y())));
     }
 
     void blurHidesTheFaces()

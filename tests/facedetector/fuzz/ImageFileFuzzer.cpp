@@ -1,5 +1,6 @@
 // libFuzzer entry for the engine's whole decoding path: the input is written to an in-memory
-// file, which DecodeImageFile reads by name, tells the format from the content and decodes.
+// file, which DecodeUprightImageFile reads by name, tells the format from the content, decodes
+// and turns upright by its orientation tag.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include "facedetector/engine/ImageDecoder.h"
+#include "facedetector/engine/UprightPicture.h"
 #include "tests/facedetector/fuzz/CheckPicture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -18,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (file < 0 || ftruncate(file, 0) != 0 || pwrite(file, data, size, 0) != static_cast<ssize_t>(size))
         std::abort();
     try {
-        CheckPicture(facedetect::DecodeImageFile(path));
+        CheckPicture(facedetect::DecodeUprightImageFile(path));
     } catch (const facedetect::DecodeError &) {
     }
     return 0;

@@ -1,5 +1,5 @@
 <?php
-// Writes a few small pictures per decoder as the fuzzers' starting corpus:
+// Writes a few small pictures per decoder (and orientation tags) as the fuzzers' starting corpus:
 //   php make_seeds.php OUTPUT_DIR
 // OUTPUT_DIR/<decoder>/ gets that decoder's pictures; OUTPUT_DIR/image_file/ gets all of them.
 $out = $argv[1];
@@ -44,6 +44,14 @@ foreach ($entries as list($tag, $type, $value)) {
     $ifd .= pack('vvV', $tag, $type, 1) . ($type === 3 ? pack('vv', $value, 0) : pack('V', $value));
 }
 $seeds['tiff'] = array("II*\0" . pack('V', 8) . $ifd . pack('V', 0) . $pixels);
+
+// Orientation tags: a JPEG with an Exif segment saying "rotate 90 degrees", and a TIFF
+// directory holding only the tag.
+$tiffOrientation = "II*\0" . pack('V', 8) . pack('v', 1) . pack('vvVvv', 0x0112, 3, 1, 6, 0) . pack('V', 0);
+$exif = "Exif\0\0" . $tiffOrientation;
+$jpeg = $seeds['jpeg'][0];
+$seeds['orientation'] = array(substr($jpeg, 0, 2) . "\xff\xe1" . pack('n', strlen($exif) + 2) . $exif . substr($jpeg, 2),
+                              $tiffOrientation);
 
 foreach ($seeds as $decoder => $files) {
     foreach (array($decoder, 'image_file') as $folder) {

@@ -1,0 +1,11 @@
+#pragma once
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace facedetect {
+
+// The SHA-256 digest of the bytes, as 64 lower-case hexadecimal digits.
+std::string Sha256Hex(std::span<const std::uint8_t> bytes);
+
+} // namespace facedetect

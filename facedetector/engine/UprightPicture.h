@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+
+#include <opencv2/core.hpp>
+
+namespace facedetect {
+
+// The picture turned upright from its stored pixel grid as an orientation tag value says
+// (2 to 8; 1 and anything else: unchanged), the way photo viewers show it.
+cv::Mat TurnUpright(const cv::Mat &stored, int orientation);
+
+// Reads and decodes a picture file as DecodeImageBytes does and turns it upright as the file's orientation
+// tag says, so that faces are searched, and reported, in the picture people see. Throws
+// DecodeError.
+cv::Mat DecodeUprightImageFile(const std::string &path);
+
+} // namespace facedetect
