@@ -10,6 +10,7 @@ packages=(
   libjpeg-dev libpng-dev libwebp-dev libtiff-dev libgif-dev
   clang-14 libclang-rt-14-dev
   openssl xvfb xauth fonts-dejavu-core
+  libimage-exiftool-perl libjpeg-turbo-progs
 )
 
 sudo_cmd=()

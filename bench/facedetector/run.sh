@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the face detection benchmark against the build tree.
-#   bench/facedetector/run.sh [BUILD_DIR] [benchmark.php options, e.g. --runs 5 --skip-large]
+#   bench/facedetector/run.sh [BUILD_DIR] [benchmark.php options: --runs N --sweep --skip-peer --skip-large]
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"

@@ -56,7 +56,15 @@ bool CutByInnerEdge(const Detection &d, const Tile &tile)
 std::vector<Detection> RunTiles(const std::vector<Level> &levels, const std::vector<WorkItem> &work,
                                 const std::vector<std::uint8_t> &modelBytes, const FinderOptions &options)
 {
-    unsigned threads = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+    unsigned threads = options.threads;
+    if (!threads) {
+        // Each worker builds its own network first, which costs about as much as searching a
+        // megapixel: small pictures are done sooner by one worker.
+        double pixels = 0;
+        for (const WorkItem &item : work)
+            pixels += static_cast<double>(item.tile.width) * item.tile.height;
+        threads = std::min(std::max(1u, std::thread::hardware_concurrency()), static_cast<unsigned>(std::ceil(pixels / 1e6)));
+    }
     threads = std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(work.size())));
 
     std::atomic<std::size_t> next{0};

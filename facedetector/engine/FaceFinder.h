@@ -10,12 +10,12 @@ namespace facedetect {
 
 struct FinderOptions {
     PyramidOptions pyramid;
-    float minScore = 0.6f;           // candidates below this score are ignored
+    float minScore = 0.45f;          // candidates below this score are ignored
     float blendIoU = 0.3f;           // candidates overlapping more than this are one face
     float nestedInside = 0.6f;       // a box this much inside a stronger, bigger box ...
     float nestedAreaRatio = 1.3f;    // ... at least this many times its area is dropped
     float boxGrowth = 1.05f;         // final boxes grow by this factor about their centre
-    unsigned threads = 0;            // 0: one per processor core
+    unsigned threads = 0;            // 0: one per processor core (one for small pictures)
 };
 
 // A face in picture pixels (origin top-left), clipped to the picture.

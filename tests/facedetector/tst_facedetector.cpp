@@ -111,6 +111,24 @@ class TestFaceDetector : public QObject {
         return ParseEngineLines(engine.readAllStandardOutput());
     }
 
+    // Writes a picture of face.png (turned, tagged or re-encoded) and searches it: what differs
+    // from the faces of face.png itself, or nothing.
+    QString FindsThePngFaces(const QString &name, const QByteArray &content)
+    {
+        const QString path = work_.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+            return QStringLiteral("cannot write ") + path;
+        file.close();
+        const QList<QRect> faces = Detect(path);
+        if (faces.size() != pngFaces_.size())
+            return QStringLiteral("%1 faces found, %2 expected").arg(faces.size()).arg(pngFaces_.size());
+        for (int i = 0; i < faces.size(); ++i)
+            if (IoU(faces[i], pngFaces_[i]) <= 0.7)
+                return QStringLiteral("face %1 is elsewhere").arg(i);
+        return {};
+    }
+
     ScanResult Scan(const QString &imagePath, const QString &library = Library)
     {
         QProcess php;
@@ -454,15 +472,10 @@ private slots:
         QFETCH(int, orientation);
         const QImage stored = StoredForOrientation(QImage(fixtures_ + QStringLiteral("/face.png")), orientation);
         const bool jpeg = format == QLatin1String("JPEG");
-        const QString path = work_.filePath(jpeg ? QStringLiteral("turned.jpg") : QStringLiteral("turned.tif"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(jpeg ? JpegWithExif(stored, OrientationDirectory(3, quint32(orientation))) : TiffWithOrientation(stored, orientation));
-        file.close();
-        const QList<QRect> faces = Detect(path);
-        QCOMPARE(faces.size(), pngFaces_.size());
-        for (int i = 0; i < faces.size(); ++i)
-            QVERIFY2(IoU(faces[i], pngFaces_[i]) > 0.7, qPrintable(QStringLiteral("face %1").arg(i)));
+        const QString problem = FindsThePngFaces(jpeg ? QStringLiteral("turned.jpg") : QStringLiteral("turned.tif"),
+                                                 jpeg ? JpegWithExif(stored, OrientationDirectory(3, quint32(orientation)))
+                                                      : TiffWithOrientation(stored, orientation));
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
     // A tag the picture cannot be turned by is no reason to refuse it: it is searched as stored.
@@ -485,15 +498,9 @@ private slots:
     void brokenOrientationTagsMeanUpright()
     {
         QFETCH(QByteArray, exif);
-        const QString path = work_.filePath(QStringLiteral("broken-tag.jpg"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(JpegWithExif(QImage(fixtures_ + QStringLiteral("/face.png")), exif));
-        file.close();
-        const QList<QRect> faces = Detect(path);
-        QCOMPARE(faces.size(), pngFaces_.size());
-        for (int i = 0; i < faces.size(); ++i)
-            QVERIFY2(IoU(faces[i], pngFaces_[i]) > 0.7, qPrintable(QStringLiteral("face %1").arg(i)));
+        const QString problem =
+            FindsThePngFaces(QStringLiteral("broken-tag.jpg"), JpegWithExif(QImage(fixtures_ + QStringLiteral("/face.png")), exif));
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
     // Every format decodes to the same pixel grid: the faces come out where the PNG has them.
