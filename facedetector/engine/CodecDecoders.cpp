@@ -32,10 +32,24 @@ struct JpegErrors {
     jpeg_error_mgr base;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    bool refused; // the picture is beyond our limits, not damaged
 };
+
+// Ends the decoding with our own reason (a format with one number); nothing here may need a
+// destructor, as the jump skips it.
+[[noreturn]] void Refuse(j_common_ptr info, const char *format, long long number)
+{
+    auto *errors = reinterpret_cast<JpegErrors *>(info->err);
+    std::snprintf(errors->message, sizeof errors->message, format, number);
+    errors->refused = true;
+    std::longjmp(errors->jump, 1);
+}
 
 [[noreturn]] void OnJpegError(j_common_ptr info)
 {
+    // Without a backing store, libjpeg fails this way when the memory limit is reached.
+    if (info->err->msg_code == JERR_NO_BACKING_STORE)
+        Refuse(info, "the picture needs more than %lld MB to decode", JpegMemoryLimit >> 20);
     auto *errors = reinterpret_cast<JpegErrors *>(info->err);
     (*info->err->format_message)(info, errors->message);
     std::longjmp(errors->jump, 1);
@@ -70,12 +84,8 @@ void OnJpegProgress(j_common_ptr info)
 {
     auto *decompress = reinterpret_cast<j_decompress_ptr>(info);
     const auto *progress = reinterpret_cast<JpegProgress *>(info->progress);
-    if (decompress->input_scan_number * progress->blocks > JpegScanWork) {
-        auto *errors = reinterpret_cast<JpegErrors *>(info->err);
-        std::snprintf(errors->message, sizeof errors->message, "the file has too many scans (%d) for its size",
-                      decompress->input_scan_number);
-        std::longjmp(errors->jump, 1);
-    }
+    if (decompress->input_scan_number * progress->blocks > JpegScanWork)
+        Refuse(info, "the picture has too many scans (%lld) for its size", decompress->input_scan_number);
 }
 
 // Decodes into `pixels` (RGB, or CMYK when `cmyk` comes back true). Returns an empty string on
@@ -89,9 +99,12 @@ std::string DecodeJpegInto(std::span<const std::uint8_t> bytes, cv::Mat &pixels,
     info.err = jpeg_std_error(&errors.base);
     errors.base.error_exit = OnJpegError;
     errors.base.emit_message = OnJpegMessage;
+    errors.refused = false;
     progress.base.progress_monitor = OnJpegProgress;
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&info);
+        if (errors.refused)
+            refusal = errors.message;
         return errors.message;
     }
     jpeg_create_decompress(&info);
