@@ -199,7 +199,7 @@ cv::Mat DecodeWebp(std::span<const std::uint8_t> bytes)
         throw DecodeError("the WEBP data is damaged");
     if (features.has_animation)
         throw DecodeError("the WEBP picture is animated");
-    CheckClaimBackedByData({features.width, features.height, features.has_alpha ? 4 : 3, 8}, bytes.size(), DeflateExpansion);
+    CheckClaimBackedByData({features.width, features.height, features.has_alpha ? 4 : 3, 8}, bytes.size(), WebpExpansion);
     cv::Mat pixels = UninitialisedPicture(features.width, features.height);
     if (!WebPDecodeRGBInto(bytes.data(), bytes.size(), pixels.data, pixels.total() * pixels.elemSize(), static_cast<int>(pixels.step)))
         throw DecodeError("the WEBP data is damaged or ends early");

@@ -45,7 +45,7 @@ std::uint64_t CheckClaimBackedByData(const PictureClaim &claim, std::size_t code
 {
     const std::uint64_t stored = CheckPictureSize(claim);
     const std::uint64_t decoded = std::max(stored, static_cast<std::uint64_t>(claim.width * claim.height) * 3);
-    if (decoded > UnbackedBytes && decoded / maxExpansion > codedBytes)
+    if (decoded > UnbackedBytes && stored / maxExpansion > codedBytes)
         throw DecodeError("the file is too small for the picture it claims (" + SizeText(claim) + " in " +
                           std::to_string(codedBytes) + " bytes)");
     return stored;

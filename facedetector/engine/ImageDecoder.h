@@ -22,15 +22,16 @@ constexpr long long MaxPicturePixels = 250'000'000;
 // Largest amount of stored samples (width x height x samples x bytes per sample) a decoder may
 // hold at once: bounds what a codec library allocates for, say, a TIFF with many samples.
 constexpr std::uint64_t MaxSampleBytes = std::uint64_t(1) << 30;
-// Pictures up to this many decoded bytes are decoded whatever their file size; larger ones
-// must be backed by enough data (see CheckClaimBackedByData).
+// Pictures up to this many decoded bytes (8-bit RGB) are decoded whatever their file size;
+// larger ones must be backed by enough data (see CheckClaimBackedByData).
 constexpr std::uint64_t UnbackedBytes = std::uint64_t(16) << 20;
 
-// The most a byte of coded data can expand to in decoded bytes, per coding: a claimed picture
-// beyond that is larger than its file can hold, or a blank picture far larger than its data.
-constexpr unsigned DeflateExpansion = 1032;  // also used for codings without a firm bound
+// The most a byte of coded data can expand to in stored sample bytes, per coding: a claimed
+// picture beyond that is larger than its file can hold.
+constexpr unsigned DeflateExpansion = 1032;  // also JPEG's Huffman coding: a bit or two per block
 constexpr unsigned LzwExpansion = 2731;      // 4096-entry strings per 12-bit code
-constexpr unsigned RunLengthExpansion = 383; // a BMP run: 255 RGB pixels in 2 bytes
+constexpr unsigned RunLengthExpansion = 128; // a BMP run: 255 pixels in 2 bytes
+constexpr unsigned WebpExpansion = 1 << 17;  // no firm bound: a blank lossless picture reaches 70 000:1
 
 // The size and layout of a picture as its header states it.
 struct PictureClaim {
@@ -46,9 +47,9 @@ struct PictureClaim {
 std::uint64_t CheckPictureSize(const PictureClaim &claim);
 
 // CheckPictureSize, then throws DecodeError when the picture's decoded size (its stored
-// samples or its 8-bit RGB pixels, whichever is larger) is over UnbackedBytes and more than
-// `codedBytes` of data can expand to at `maxExpansion`: a tiny file claiming a huge picture is
-// refused before memory is taken for it.
+// samples or its 8-bit RGB pixels, whichever is larger) is over UnbackedBytes and its stored
+// samples are more than `codedBytes` of data can expand to at `maxExpansion`: a tiny file
+// claiming a huge picture is refused before memory is taken for it.
 std::uint64_t CheckClaimBackedByData(const PictureClaim &claim, std::size_t codedBytes, unsigned maxExpansion);
 
 // A picture of the given size whose memory is not touched before the decoder writes it, so
