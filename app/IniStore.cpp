@@ -108,10 +108,18 @@ QString IniStore::value(const QString &section, const QString &key, const QStrin
     return defaultValue;
 }
 
+bool IniStore::CanHoldValue(const QString &value)
+{
+    return !holdsLineBreak(value) && TrimControlChars(value).size() == value.size();
+}
+
 void IniStore::setValue(const QString &section, const QString &key, const QString &value)
 {
     if (holdsLineBreak(section) || holdsLineBreak(key) || holdsLineBreak(value))
         throw MirelonError(QStringLiteral("The setting %1 cannot be stored: it holds a line break.").arg(key));
+    if (!CanHoldValue(value)) // reading strips the line's ends, so it would come back otherwise
+        throw MirelonError(
+            QStringLiteral("The setting %1 cannot be stored: it begins or ends with a blank or control character.").arg(key));
     Section *target = findSection(section);
     if (!target) {
         sections.push_back(Section{section, {}});

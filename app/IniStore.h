@@ -23,9 +23,14 @@ public:
     QString fileName() const { return path; }
     QString value(const QString &section, const QString &key, const QString &defaultValue) const;
 
+    // Whether the file can hold `value` so that it reads back the same: no line break, and no
+    // blank or control character at either end (the reading rules strip those).
+    static bool CanHoldValue(const QString &value);
+
     // Sets a value; a missing section or key is created at the end, an existing one is
     // replaced in place. Raises MirelonError for a name or value holding a line break, which
-    // the file could not hold without turning it into lines of its own.
+    // the file could not hold without turning it into lines of its own, and for a value that
+    // CanHoldValue refuses.
     void setValue(const QString &section, const QString &key, const QString &value);
 
     // The file's bytes: UTF-8 with byte-order mark, CR LF after every line, an empty line after

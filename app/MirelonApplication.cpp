@@ -11,8 +11,20 @@ bool MirelonApplication::notify(QObject *receiver, QEvent *event)
     return handled;
 }
 
+void MirelonApplication::SetUpIdentity()
+{
+    setApplicationName(QStringLiteral(MIRELON_BUILD_PRODUCT_NAME));
+    setOrganizationName(QStringLiteral(MIRELON_BUILD_COMPANY_NAME));
+    setQuitOnLastWindowClosed(true);
+}
+
+QString MirelonApplication::ApplicationTitle()
+{
+    return QStringLiteral(MIRELON_BUILD_PRODUCT_NAME);
+}
+
 void MirelonApplication::ShowUnhandledError(const QString &text)
 {
-    QMessageBox box(QMessageBox::Critical, applicationDisplayName(), text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok);
     box.exec();
 }

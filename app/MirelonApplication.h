@@ -12,6 +12,14 @@ public:
     MirelonApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
 
+    // Names the application for settings and the desktop. No display name is set: the window
+    // system would append it to every window title ("ERROR — Mirelon"), and each box and dialog
+    // must read exactly its own caption.
+    static void SetUpIdentity();
+
+    // The caption of the box that shows an error no handler caught.
+    static QString ApplicationTitle();
+
     static void ShowUnhandledError(const QString &text);
 
     // Runs an event handler; an error it raises is shown as an unhandled error and the

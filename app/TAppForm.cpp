@@ -308,6 +308,7 @@ void TAppForm::connectHandlers()
     connect(Button1, &QPushButton::clicked, this, guarded(this, &TAppForm::Button1Click));
 
     connect(Edit1, &QLineEdit::textChanged, this, guarded(this, &TAppForm::Edit1Change));
+    connect(Edit1, &QLineEdit::editingFinished, this, guarded(this, &TAppForm::Edit1Exit));
     connect(ComboBoxExtension, &QComboBox::activated, this, guarded(this, &TAppForm::ComboBoxExtensionChange));
     connect(TimerChecker, &QTimer::timeout, this, guarded(this, &TAppForm::TimerCheckerTimer));
 }

@@ -102,6 +102,7 @@ public slots:
 
     // Settings (TAppFormSettings.cpp).
     void Edit1Change();
+    void Edit1Exit(); // the end of an edit: reports a destination the settings file cannot hold
     void ComboBoxExtensionChange();
     void Button3Click();
     void ResettoDefaults1Click();

@@ -13,6 +13,7 @@
 #include "imagelist/PictureSize.h"
 #include "platform/DesktopShell.h"
 #include "platform/Errors.h"
+#include "platform/RegularFile.h"
 
 #include <QDragEnterEvent>
 #include <QFileDialog>
@@ -141,9 +142,16 @@ void TAppForm::AddFolderFiles(const QString &foldername)
 
 void TAppForm::AddAllFilesInDir(const QString &dirName)
 {
-    for (const QString &path : FilesInFolder(dirName))
-        if (IsImageFileName(path))
-            Ekle(path);
+    for (const FolderFile &file : FilesInFolder(dirName)) {
+        if (!IsImageFileName(file.path))
+            continue;
+        if (file.nameIsText) {
+            Ekle(file.path);
+        } else {
+            ReportAddError(this, AddErrorText(file.path, UnreadableNameMessage()));
+            ResimSayisiDegisti();
+        }
+    }
 }
 
 void TAppForm::ResimSayisiDegisti()

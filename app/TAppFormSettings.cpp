@@ -68,7 +68,17 @@ void TAppForm::LoadSettingsIntoWindow()
 
 void TAppForm::Edit1Change()
 {
+    // While the user types, a text that the file cannot hold yet ("/home/my " on the way to
+    // "/home/my folder") waits for the end of the edit; any other text is stored, or refused, now.
+    if (Edit1->hasFocus() && !IniStore::CanHoldValue(Edit1->text()))
+        return;
     writeSetting(destinationKey, Edit1->text());
+}
+
+void TAppForm::Edit1Exit()
+{
+    if (!IniStore::CanHoldValue(Edit1->text()))
+        writeSetting(destinationKey, Edit1->text()); // refused: the user is told why
 }
 
 void TAppForm::ComboBoxExtensionChange()

@@ -7,10 +7,7 @@ int main(int argc, char *argv[])
     // Held, never examined.
     const NamedLock instanceLock(QStringLiteral(MIRELON_BUILD_COMPANY_NAME "_" MIRELON_BUILD_PRODUCT_NAME));
     MirelonApplication app(argc, argv);
-    MirelonApplication::setApplicationDisplayName(QStringLiteral(MIRELON_BUILD_PRODUCT_NAME));
-    MirelonApplication::setApplicationName(QStringLiteral(MIRELON_BUILD_PRODUCT_NAME));
-    MirelonApplication::setOrganizationName(QStringLiteral(MIRELON_BUILD_COMPANY_NAME));
-    MirelonApplication::setQuitOnLastWindowClosed(true);
+    MirelonApplication::SetUpIdentity();
 
     TAppForm AppForm;
     AppForm.show();

@@ -9,7 +9,7 @@ QFileDialog *NewAddFilesDialog(QWidget *parent)
     auto *dialog = new QFileDialog(parent);
     dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setNameFilters({QStringLiteral("Image Files (*.png *.jpg *.jpeg *.gif)"), QStringLiteral("All Files (*.*)")});
+    dialog->setNameFilters({QStringLiteral("Image Files (*.png *.jpg *.jpeg *.gif)"), QStringLiteral("All Files (*)")});
     dialog->selectNameFilter(dialog->nameFilters().constFirst());
     return dialog;
 }
@@ -28,9 +28,9 @@ QFileDialog *NewAddFolderDialog(QWidget *parent, const QString &lastFolder)
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     for (QAbstractItemView *view : dialog->findChildren<QAbstractItemView *>(QStringLiteral("treeView")))
         view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    if (QFileInfo(lastFolder).isDir()) { // a folder that is gone leaves the dialog where it would open anyway
+    // Opens inside the folder chosen last. No name is typed in: Qt would open the folder above
+    // it with the name selected. A folder that is gone leaves the dialog where it would open anyway.
+    if (QFileInfo(lastFolder).isDir())
         dialog->setDirectory(lastFolder);
-        dialog->selectFile(lastFolder);
-    }
     return dialog;
 }

@@ -1,7 +1,15 @@
 #pragma once
-#include <QStringList>
+#include <QList>
+#include <QString>
 
-// Paths of the files directly inside the folder, hidden ones included, in the order the file
-// system lists them; folders are skipped and not entered. Each path is the folder path with a
-// trailing "/" ensured plus the file name. A folder that cannot be listed gives no paths.
-QStringList FilesInFolder(const QString &dirName);
+// One file found in a folder.
+struct FolderFile {
+    QString path;        // the folder path with a trailing "/" ensured, plus the file name
+    bool nameIsText = true; // false: the name's bytes are not UTF-8, so `path` (with U+FFFD in
+                            // their place) names no file and cannot be handed on
+};
+
+// The files directly inside the folder, hidden ones included, in the order the file system
+// lists them; folders (also through a link) are skipped and not entered, every other entry is
+// listed, whatever it is. A folder that cannot be listed gives nothing.
+QList<FolderFile> FilesInFolder(const QString &dirName);

@@ -3,6 +3,7 @@
 #include "imagelist/FileExtensions.h"
 #include "imagelist/MetafileHeader.h"
 #include "platform/Errors.h"
+#include "platform/RegularFile.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -60,8 +61,9 @@ QSize ReadPictureSize(const QString &path)
     if (!decoder)
         throw MirelonError(QStringLiteral("Unknown picture file extension (.%1)").arg(extension));
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    FileDescriptor descriptor = OpenRegularFileForReading(path);
+    QFile file;
+    if (!file.open(descriptor.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         throw MirelonError(QStringLiteral("Cannot open the file: %1").arg(file.errorString()));
     return decoder->readHeader ? decoder->readHeader(file) : ReadWithQt(file, *decoder);
 }

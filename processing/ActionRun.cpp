@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 std::optional<Action> ActionNamed(const QString &text)
 {
@@ -22,6 +23,41 @@ std::optional<Action> ActionNamed(const QString &text)
         return Action::SaveFacesAsSeparateImages;
     return std::nullopt;
 }
+
+namespace {
+// The output file is created before its script runs. If the script writes nothing into it, it
+// is removed again, so the name stays free for the next image: an image file is never empty,
+// and an empty positions text stays only when its script succeeded (an image without faces).
+class EmptyOutputRemover {
+public:
+    EmptyOutputRemover(const ReservedOutput &output, bool emptyMayBeValid)
+        : output(output), emptyMayBeValid(emptyMayBeValid) {}
+    EmptyOutputRemover(const EmptyOutputRemover &) = delete;
+    EmptyOutputRemover &operator=(const EmptyOutputRemover &) = delete;
+    ~EmptyOutputRemover() { removeIfEmpty(); } // the run ended early: nothing was written
+
+    void scriptEnded(int exitStatus) const
+    {
+        if (!emptyMayBeValid || exitStatus != 0)
+            removeIfEmpty();
+        done = true;
+    }
+
+private:
+    void removeIfEmpty() const
+    {
+        if (done || !output.created)
+            return;
+        const QFileInfo file(output.file);
+        if (!file.isSymLink() && file.isFile() && file.size() == 0)
+            QFile::remove(output.file);
+    }
+
+    ReservedOutput output;
+    bool emptyMayBeValid;
+    mutable bool done = false;
+};
+} // namespace
 
 QString AbsoluteToCurrentFolder(const QString &path)
 {
@@ -57,29 +93,32 @@ void RunAction(Action action, const ActionRunValues &values, const ActionRunWind
         // choice and the script that writes the file.
         window.processEvents();
         const auto destination = [&window] { return AbsoluteToCurrentFolder(window.destination()); };
+        ReservedOutput output;
         QStringList lines;
         switch (action) {
         case Action::ExportFacePositions:
-            lines = ExportFacePositionsScript(values.libraryPath, inputPath, OutputTextPath(destination()));
+            output = CreateOutputTextFile(destination());
+            lines = ExportFacePositionsScript(values.libraryPath, inputPath, output.scriptName);
             break;
         case Action::MarkFacesInImage:
-            lines = MarkFacesInImageScript(values.libraryPath, inputPath, outputFormat,
-                                           OutputBase(destination(), outputFormat));
+            output = CreateOutputImageFile(destination(), outputFormat);
+            lines = MarkFacesInImageScript(values.libraryPath, inputPath, outputFormat, output.scriptName);
             break;
         case Action::BlurFacesInImage:
-            lines = BlurFacesInImageScript(values.libraryPath, inputPath, outputFormat,
-                                           OutputBase(destination(), outputFormat));
+            output = CreateOutputImageFile(destination(), outputFormat);
+            lines = BlurFacesInImageScript(values.libraryPath, inputPath, outputFormat, output.scriptName);
             break;
         case Action::SaveFacesAsSeparateImages:
             CheckPathCharacters(outputDirectory); // the other actions check it when choosing a name
             lines = SaveFacesAsSeparateImagesScript(values.libraryPath, inputPath, outputFormat, outputDirectory);
             break;
         }
+        const EmptyOutputRemover unused{output, action == Action::ExportFacePositions};
         WriteScriptFile(scriptPath, EncodeScript(lines));
 
         window.clearOutput();
         if (action == Action::SaveFacesAsSeparateImages)
             window.appendOutput(command + QLatin1Char('\n'));
-        RunConsoleCommand(command, values.phpDir, window.appendOutput);
+        unused.scriptEnded(RunConsoleCommand(command, values.phpDir, window.appendOutput));
     }
 }

@@ -39,7 +39,8 @@ QString AbsoluteToCurrentFolder(const QString &path);
 
 // Walks the entries in list order; for each one writes its script to temp.php in the settings
 // folder and runs the interpreter on it, whatever became of the previous image. An entry's
-// output name is the first one free at its turn. Raises MirelonError when temp.php cannot be
+// output name is the first one free at its turn, created as a new empty file before its script
+// runs and removed again if the script wrote nothing into it. Raises MirelonError when temp.php cannot be
 // written or the destination holds a NUL character; the entries after it are not processed.
 void RunAction(Action action, const ActionRunValues &values, const ActionRunWindow &window);
 

@@ -66,7 +66,7 @@ void Convert(const ConvertRequest &request, const ConvertWindow &window)
         return;
 
     const QString interpreter = InterpreterFile(request.phpDir);
-    if (!QFileInfo::exists(interpreter)) {
+    if (!IsRunnableFile(interpreter)) {
         window.showError(InterpreterMissingText(interpreter));
         return;
     }

@@ -2,6 +2,11 @@
 
 #include "platform/AppPaths.h"
 
+#include <QFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 QString InterpreterFile(const QString &phpDir)
 {
     return WithTrailingSlash(phpDir) + QStringLiteral("php");
@@ -15,4 +20,11 @@ QString LibraryPath(const QString &executableFolder)
 QString ScriptPath(const QString &settingsDir)
 {
     return settingsDir + QStringLiteral("temp.php");
+}
+
+bool IsRunnableFile(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status;
+    return ::stat(name.constData(), &status) == 0 && S_ISREG(status.st_mode) && ::access(name.constData(), X_OK) == 0;
 }

@@ -7,3 +7,8 @@
 QString InterpreterFile(const QString &phpDir);          // phpDir + "/php"
 QString LibraryPath(const QString &executableFolder);    // executableFolder + "/FaceDetector.php"
 QString ScriptPath(const QString &settingsDir);          // settingsDir + "temp.php"
+
+// Whether `path` is a regular file (after following a link) that this process may run: a
+// folder or a plain data file under the interpreter's name would let a run end "Completed"
+// with nothing written.
+bool IsRunnableFile(const QString &path);

@@ -27,19 +27,22 @@ private:
     posix_spawn_file_actions_t actions_;
 };
 
-void waitForChild(pid_t child)
+// The child's exit status, or -1 when it did not exit normally (or cannot be waited for).
+int waitForChild(pid_t child)
 {
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    pid_t waited;
+    while ((waited = waitpid(child, &status, 0)) < 0 && errno == EINTR) {
     }
+    return waited == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 } // namespace
 
-void RunConsoleCommand(const QString &command, const QString &workingDirectory, const OutputSink &sink)
+int RunConsoleCommand(const QString &command, const QString &workingDirectory, const OutputSink &sink)
 {
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0)
-        return; // nothing can be run without the pipe; the callers expect no message
+        return -1; // nothing can be run without the pipe; the callers expect no message
     FileDescriptor readEnd(ends[0]);
     FileDescriptor writeEnd(ends[1]);
 
@@ -59,7 +62,7 @@ void RunConsoleCommand(const QString &command, const QString &workingDirectory, 
     const int started = posix_spawn(&child, shell, actions.get(), nullptr, argv, environ);
     writeEnd.close(); // so that the read end reports the end once every writer is gone
     if (started != 0)
-        return;
+        return -1;
 
     try {
         QStringDecoder decoder(QStringDecoder::Utf8);
@@ -79,7 +82,7 @@ void RunConsoleCommand(const QString &command, const QString &workingDirectory, 
         waitForChild(child);
         throw;
     }
-    waitForChild(child);
+    return waitForChild(child);
 }
 
 OutputSink AppendToTextBox(QPlainTextEdit *box)

@@ -1,8 +1,9 @@
 #include "scripts/OutputNaming.h"
 
 #include "platform/Errors.h"
+#include "platform/NewFile.h"
 
-#include <QFileInfo>
+#include <cerrno>
 
 void CheckPathCharacters(const QString &path)
 {
@@ -24,13 +25,12 @@ FileNameParts SplitFileName(const QString &filename)
 }
 
 namespace {
+// Any entry takes a name: a file, a folder, a FIFO, a link (dangling or not, never followed).
 bool fileExists(const QString &path)
 {
-    return QFileInfo(path).isFile();
+    return EntryExists(path);
 }
-} // namespace
 
-namespace {
 // The first free name as folder and base without the extension: "base" itself when
 // "base.ext" is free, else "base (2)", "base (3)", ...
 QString FirstFreeStem(const FileNameParts &parts)
@@ -52,12 +52,55 @@ QString FindFilenameThatDoesNotExist(const QString &filename)
     return FirstFreeStem(parts) + parts.extension;
 }
 
+namespace {
+FileNameParts textOutputName(const QString &destination)
+{
+    return SplitFileName(WithTrailingSlash(destination) + QStringLiteral("output.txt"));
+}
+
+FileNameParts imageOutputName(const QString &destination, const QString &outputFormat)
+{
+    return SplitFileName(WithTrailingSlash(destination) + QStringLiteral("output.") + outputFormat);
+}
+
+// The first free stem whose name could be created as a new file; a name taken between the
+// look and the creation is passed over.
+QString CreateFirstFreeFile(const FileNameParts &parts, bool &created)
+{
+    for (;;) {
+        const QString stem = FirstFreeStem(parts);
+        created = OpenNewFile(stem + parts.extension).valid();
+        if (created || errno != EEXIST)
+            return stem; // not created: the folder is missing or not writable, and the write fails there too
+    }
+}
+} // namespace
+
 QString OutputTextPath(const QString &destination)
 {
-    return FindFilenameThatDoesNotExist(WithTrailingSlash(destination) + QStringLiteral("output.txt"));
+    const FileNameParts parts = textOutputName(destination);
+    return FirstFreeStem(parts) + parts.extension;
 }
 
 QString OutputBase(const QString &destination, const QString &outputFormat)
 {
-    return FirstFreeStem(SplitFileName(WithTrailingSlash(destination) + QStringLiteral("output.") + outputFormat));
+    return FirstFreeStem(imageOutputName(destination, outputFormat));
+}
+
+ReservedOutput CreateOutputTextFile(const QString &destination)
+{
+    const FileNameParts parts = textOutputName(destination);
+    ReservedOutput output;
+    output.file = CreateFirstFreeFile(parts, output.created) + parts.extension;
+    output.scriptName = output.file;
+    return output;
+}
+
+ReservedOutput CreateOutputImageFile(const QString &destination, const QString &outputFormat)
+{
+    const FileNameParts parts = imageOutputName(destination, outputFormat);
+    ReservedOutput output;
+    output.scriptName = CreateFirstFreeFile(parts, output.created);
+    output.file = output.scriptName + parts.extension;
+    return output;
 }

@@ -5,7 +5,6 @@
 
 // Naming of output files in the destination folder.
 
-
 // Raises "Invalid characters in path" for a path with a NUL character, the one character no
 // path may hold.
 void CheckPathCharacters(const QString &path);
@@ -20,8 +19,10 @@ struct FileNameParts {
 };
 FileNameParts SplitFileName(const QString &filename);
 
-// `filename` if no file exists under it, else the first of "base (2).ext", "base (3).ext", ...
-// under which no file exists. Only files count: a folder of that name does not take the name.
+// `filename` if nothing exists under it, else the first of "base (2).ext", "base (3).ext", ...
+// under which nothing exists. Any directory entry takes a name: a file, a folder, a FIFO, or a
+// link, dangling or not (a link is never followed: an output written through it would land
+// outside the destination).
 QString FindFilenameThatDoesNotExist(const QString &filename);
 
 // Export Face Positions: the first free of output.txt, output (2).txt, ... in `destination`.
@@ -30,3 +31,16 @@ QString OutputTextPath(const QString &destination);
 // Mark and Blur: the first free output.<format>, output (2).<format>, ... in `destination`,
 // without its extension; the script appends "." and the extension.
 QString OutputBase(const QString &destination, const QString &outputFormat);
+
+// An output name chosen and created at once: `file` is created empty and exclusively (never
+// through a link, never over an entry that appeared meanwhile), so the script writes into a file
+// of our own. `created` is false when the folder is missing or not writable; the script's write
+// then fails as it would have. `scriptName` is what the script is given: the whole name for the
+// positions text, the name without its extension for the images.
+struct ReservedOutput {
+    QString file;
+    QString scriptName;
+    bool created = false;
+};
+ReservedOutput CreateOutputTextFile(const QString &destination);
+ReservedOutput CreateOutputImageFile(const QString &destination, const QString &outputFormat);

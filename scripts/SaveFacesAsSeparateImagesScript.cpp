@@ -82,7 +82,7 @@ function getNextAvailableFilename($directory, $extension) {
     do {
         $filename = $directory . '/face' . $counter . "." . $extension;
         $counter++;
-    } while (file_exists($filename));
+    } while (file_exists($filename) || is_link($filename));
     return $filename;
 }
 
@@ -96,8 +96,14 @@ foreach ($faces as $face) {
     // Find next available filename
     $faceFilename = getNextAvailableFilename($outputDirectory, $extension);
     
-    // Save the face image using the same format as specified in outputFormat
-    $success = saveFaceImage($image, $x, $y, $width, $height, $faceFilename, $outputFormat);
+    // Save the face image using the same format as specified in outputFormat, into a file
+    // created for it: never through a link, never over a file that appeared meanwhile
+    $reserved = @fopen($faceFilename, 'x');
+    $success = $reserved !== false && fclose($reserved)
+        && saveFaceImage($image, $x, $y, $width, $height, $faceFilename, $outputFormat);
+    if (!$success && $reserved !== false) {
+        unlink($faceFilename);
+    }
     
     if ($success) {
         $savedFaces[] = $faceFilename;

@@ -189,14 +189,19 @@ QString PlainPost(const QString &address, const QByteArray &body, int timeoutMs)
     request += body;
     socket.write(request);
 
-    const QDeadlineTimer deadline(timeoutMs);
+    // The time-out is for each read: it starts again whenever data moves, so a slow reply that
+    // keeps coming is read to its end, and only a silence as long as the time-out fails.
+    QDeadlineTimer deadline(timeoutMs);
     QByteArray received;
     for (;;) {
         if (socket.bytesToWrite() > 0 && !socket.waitForBytesWritten(int(deadline.remainingTime())))
             throw MirelonError(socket.error() == QAbstractSocket::SocketTimeoutError
                                    ? QStringLiteral("Read timed out.")
                                    : socket.errorString());
-        received += socket.readAll();
+        if (const QByteArray piece = socket.readAll(); !piece.isEmpty()) {
+            received += piece;
+            deadline.setRemainingTime(timeoutMs);
+        }
         if (received.size() > MaxReplyBytes + 64 * 1024)
             throw MirelonError(QStringLiteral("The reply is larger than %1 bytes").arg(MaxReplyBytes));
         const bool closed = socket.state() != QAbstractSocket::ConnectedState;

@@ -4,7 +4,8 @@
 
 // HTTP/1.1 form post over a plain socket with blocking calls on the calling thread: one socket
 // per call, "Connection: close", content type "application/x-www-form-urlencoded". The time-out
-// bounds connecting and, separately, the wait for the whole reply. The body is decoded with the
+// bounds connecting and, separately, each wait for more of the reply: a reply that keeps
+// arriving is never cut off, one that stops for the time-out fails. The body is decoded with the
 // reply's charset, else one character per byte. Throws MirelonError on transport failures and
 // on an HTTP error status (400 and above), with the status line as message.
 QString PlainPost(const QString &address, const QByteArray &body, int timeoutMs);

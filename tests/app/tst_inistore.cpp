@@ -78,19 +78,43 @@ private slots:
                  QStringLiteral("PNG"));
         QCOMPARE(store.value(QStringLiteral("Missing"), QStringLiteral("k"), QString()), QString());
 
-        store.setValue(QStringLiteral("Settings"), QStringLiteral("Destination"), QStringLiteral(" /b "));
+        store.setValue(QStringLiteral("Settings"), QStringLiteral("Destination"), QStringLiteral("/b"));
         store.setValue(QStringLiteral("Settings"), QStringLiteral("Format"), QStringLiteral("JPG"));
         store.setValue(QStringLiteral("New"), QStringLiteral("x"), QString());
         QCOMPARE(store.serialize(),
-                 bom + "[settings]\r\ndestination= /b \r\nFormat=JPG\r\n\r\n[Other]\r\nk=v\r\n\r\n[New]\r\nx=\r\n\r\n");
+                 bom + "[settings]\r\ndestination=/b\r\nFormat=JPG\r\n\r\n[Other]\r\nk=v\r\n\r\n[New]\r\nx=\r\n\r\n");
     }
 
-    void lineBreakInValueRefused()
+    // A value is stored only when it reads back the same; otherwise it is refused and the
+    // store keeps what it had.
+    void storedValuesComeBackTheSame_data()
     {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("inner blanks") << "/home/me/my out" << true;
+        QTest::newRow("inner tab and =") << "/a\tb=c" << true;
+        QTest::newRow("non-ASCII") << QString::fromUtf8("/home/ü/日本") << true;
+        QTest::newRow("empty") << "" << true;
+        QTest::newRow("line break") << "/a\r\n[Evil]" << false;
+        QTest::newRow("leading blank") << " /home/me/out" << false;
+        QTest::newRow("trailing blank") << "/home/me/out " << false;
+        QTest::newRow("leading tab") << "\t/out" << false;
+        QTest::newRow("trailing control character") << "/out\x01" << false;
+    }
+    void storedValuesComeBackTheSame()
+    {
+        QFETCH(QString, value);
+        QFETCH(bool, stored);
         IniStore store = IniStore::parse("[Settings]\r\nDestination=/a\r\n");
-        QVERIFY_THROWS_EXCEPTION(MirelonError, store.setValue(QStringLiteral("Settings"), QStringLiteral("Destination"),
-                                                             QStringLiteral("/a\r\n[Evil]")));
-        QCOMPARE(store.serialize(), bom + "[Settings]\r\nDestination=/a\r\n\r\n");
+        const QString key = QStringLiteral("Destination");
+        QCOMPARE(IniStore::CanHoldValue(value), stored);
+        if (stored) {
+            store.setValue(QStringLiteral("Settings"), key, value);
+            QCOMPARE(IniStore::parse(store.serialize()).value(QStringLiteral("Settings"), key, QStringLiteral("-")), value);
+        } else {
+            QVERIFY_THROWS_EXCEPTION(MirelonError, store.setValue(QStringLiteral("Settings"), key, value));
+            QCOMPARE(store.serialize(), bom + "[Settings]\r\nDestination=/a\r\n\r\n");
+        }
     }
 
     void saveReplacesTheWholeFile()

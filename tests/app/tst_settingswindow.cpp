@@ -96,7 +96,6 @@ class TestSettingsWindow : public QObject {
 private slots:
     void initTestCase()
     {
-        QApplication::setApplicationDisplayName(QStringLiteral("Mirelon"));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path())); // a fallback never reaches the real one
     }
     void init()
@@ -214,6 +213,40 @@ private slots:
         QVERIFY2(closer.seen.last().startsWith(QStringLiteral("Mirelon: ")), qPrintable(closer.seen.last()));
         QVERIFY2(closer.seen.last().contains(unwritable), qPrintable(closer.seen.last()));
         QCOMPARE(SettingsIni.value(QStringLiteral("Settings"), QStringLiteral("Destination"), QString()), form.Edit1->text());
+    }
+
+    // A destination that would not come back the same after a restart is never stored: a text
+    // set by the program is refused at once; one being typed is stored once it can be, and
+    // refused if the edit ends with it.
+    void destinationThatCannotComeBackIsRefused()
+    {
+        const QString file = SettingsDir + QStringLiteral("settings.ini");
+        const QString refusal = QStringLiteral(
+            "Mirelon: The setting Destination cannot be stored: it begins or ends with a blank or control character.");
+        TAppForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.Edit1->setText(QStringLiteral("/srv/out"));
+        {
+            MessageBoxCloser closer;
+            form.Edit1->setText(QStringLiteral(" /srv/out")); // a relative folder named with a leading blank
+            QTRY_COMPARE(closer.seen, QStringList{refusal});
+            QCOMPARE(readFile(file), bom + "[Settings]\r\nDestination=/srv/out\r\n\r\n");
+        }
+
+        QApplication::setActiveWindow(&form);
+        form.Edit1->setFocus();
+        QTRY_VERIFY(form.Edit1->hasFocus());
+        form.Edit1->clear();
+        MessageBoxCloser closer;
+        QTest::keyClicks(form.Edit1, QStringLiteral("/my out"));
+        QCOMPARE(readFile(file), bom + "[Settings]\r\nDestination=/my out\r\n\r\n");
+        QTest::keyClick(form.Edit1, Qt::Key_Space);
+        QCOMPARE(readFile(file), bom + "[Settings]\r\nDestination=/my out\r\n\r\n");
+        QVERIFY(closer.seen.isEmpty());
+        QTest::keyClick(form.Edit1, Qt::Key_Return); // ends the edit with the trailing blank
+        QTRY_COMPARE(closer.seen, QStringList{refusal});
+        QCOMPARE(form.Edit1->text(), QStringLiteral("/my out ")); // what was typed stays in the box
     }
 
     void formatStoredOnlyWhenTheUserPicksIt()

@@ -2,6 +2,7 @@
 #include "app/TAppForm.h"
 #include "imagelist/AddErrorBox.h"
 #include "platform/DesktopShell.h"
+#include "platform/RegularFile.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -10,11 +11,15 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 // Receives what the window hands to the desktop for opening.
 class UrlCatcher : public QObject {
@@ -177,6 +182,37 @@ private slots:
         QVERIFY(reports.isEmpty());
     }
 
+    // Entries that cannot be read as pictures are reported one by one, naming each, and never
+    // block the scan: special files (a FIFO would wait for a writer for good) and names whose
+    // bytes are not UTF-8 text; the pictures around them are still added.
+    void folderScanReportsWhatItCannotRead()
+    {
+        const QString folder = MakeFolder(QStringLiteral("unreadable"));
+        WritePicture(folder + QStringLiteral("/ok.png"));
+        const QByteArray encoded = QFile::encodeName(folder);
+        QVERIFY(::mkfifo((encoded + "/x.png").constData(), 0600) == 0);
+        QVERIFY(::symlink((encoded + "/x.png").constData(), (encoded + "/to-fifo.jpg").constData()) == 0);
+        const QByteArray linked = QFile::encodeName(MakeFolder(QStringLiteral("linked")));
+        QVERIFY(::symlink(linked.constData(), (encoded + "/folder-link.png").constData()) == 0); // a folder: skipped
+        WritePicture(QString::fromUtf8("%1/unused.png").arg(folder));
+        QVERIFY(::rename((encoded + "/unused.png").constData(), (encoded + "/\xFF\xFE.png").constData()) == 0);
+
+        TAppForm form;
+        form.AddAllFilesInDir(folder);
+        QCOMPARE(Captions(*form.ListView1), QStringList{folder + "/ok.png"});
+        const QString special = QStringLiteral("Cannot open the file: it is not a regular file (a FIFO, socket or device)");
+        QCOMPARE(Sorted(reports), Sorted({AddErrorText(folder + "/x.png", special),
+                                          AddErrorText(folder + "/to-fifo.jpg", special),
+                                          AddErrorText(folder + QString::fromUtf8("/\uFFFD\uFFFD.png"), UnreadableNameMessage())}));
+        QCOMPARE(form.StatusPanelText(), QStringLiteral("1 file"));
+
+        // The same name reached through a drop (decoded there already) is refused alike.
+        reports.clear();
+        DropUrls(&form, {folder + QString::fromUtf8("/\uFFFD\uFFFD.png")});
+        QCOMPARE(reports, QStringList{AddErrorText(folder + QString::fromUtf8("/\uFFFD\uFFFD.png"), UnreadableNameMessage())});
+        ::unlink((encoded + "/\xFF\xFE.png").constData()); // a name the temporary folder's clean-up cannot spell
+    }
+
     void drops_data()
     {
         QTest::addColumn<QStringList>("dropped"); // names inside the drop folder; "." is the folder itself
@@ -259,20 +295,39 @@ private slots:
     {
         const QString folder = MakeFolder(QStringLiteral("dialog"));
         WriteText(folder + "/notes.txt");
+        WriteText(folder + "/README"); // no dot: "All Files" must list it too
         WritePicture(folder + "/pic.jpeg", "jpeg", {3, 4});
         TAppForm form;
+
+        bool listsNameWithoutDot = false;
+        OnNextDialog([&listsNameWithoutDot, folder](QFileDialog &dialog) {
+            dialog.setDirectory(folder);
+            dialog.selectNameFilter(dialog.nameFilters().last());
+            const auto *view = dialog.findChild<QAbstractItemView *>(QStringLiteral("listView"));
+            listsNameWithoutDot = QTest::qWaitFor([view] {
+                const QModelIndex root = view->rootIndex();
+                for (int row = 0; row < view->model()->rowCount(root); ++row)
+                    if (view->model()->index(row, 0, root).data().toString() == QLatin1String("README"))
+                        return true;
+                return false;
+            });
+            dialog.reject();
+        });
+        form.ToolButton1Click();
+        QVERIFY(listsNameWithoutDot);
+
         QStringList filters;
         OnNextDialog([&filters, folder](QFileDialog &dialog) {
             filters = dialog.nameFilters();
             filters.prepend(dialog.selectedNameFilter());
             dialog.setDirectory(folder);
-            dialog.selectNameFilter(QStringLiteral("All Files (*.*)"));
+            dialog.selectNameFilter(filters.last());
             dialog.selectFile(QStringLiteral("\"notes.txt\" \"pic.jpeg\""));
             static_cast<QDialog &>(dialog).accept();
         });
         form.ToolButton1Click();
         QCOMPARE(filters, QStringList({"Image Files (*.png *.jpg *.jpeg *.gif)", "Image Files (*.png *.jpg *.jpeg *.gif)",
-                                       "All Files (*.*)"}));
+                                       "All Files (*)"}));
         QCOMPARE(reports, QStringList{folder + "/notes.txt\r\rUnknown picture file extension (.txt)"});
         QCOMPARE(Captions(*form.ListView1), QStringList{folder + "/pic.jpeg"});
     }
@@ -304,8 +359,17 @@ private slots:
         QCOMPARE(Captions(*form.ListView1), QStringList({parent + "/f2/f2.png", parent + "/f1/f1.png", parent + "/f3/f3.png"}));
         QCOMPARE(LastFolder, parent + "/f2");
 
-        OnNextDialog([](QFileDialog &dialog) { dialog.reject(); });
+        // The next dialog opens inside the folder chosen last, with no name typed in.
+        QString openedAt, typedName = QStringLiteral("<none>");
+        OnNextDialog([&](QFileDialog &dialog) {
+            openedAt = dialog.directory().absolutePath();
+            if (const auto *edit = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                typedName = edit->text();
+            dialog.reject();
+        });
         form.ToolButton2Click();
+        QCOMPARE(openedAt, parent + "/f2");
+        QCOMPARE(typedName, QString());
         QCOMPARE(form.ListView1->topLevelItemCount(), 3);
         QCOMPARE(LastFolder, parent + "/f2");
     }

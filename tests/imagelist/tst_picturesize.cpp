@@ -1,6 +1,7 @@
 #include "imagelist/FileExtensions.h"
 #include "imagelist/PictureSize.h"
 #include "platform/Errors.h"
+#include "platform/FileDescriptor.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -9,6 +10,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 void WriteBytes(const QString &path, const QByteArray &bytes)
@@ -217,19 +224,49 @@ private slots:
         }
     }
 
+    // Only regular files are read: anything else is refused at once, never opened (opening a
+    // FIFO waits for a writer and would freeze the window for good).
     void unopenableFiles_data()
     {
         QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("make"); // what to put under the name
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing") << "missing.png" << "Cannot open the file: No such file or directory";
-        QTest::newRow("a folder named like a picture") << "folder.jpg" << "Cannot open the file: file to open is a directory";
+        const QString special = QStringLiteral("Cannot open the file: it is not a regular file (a FIFO, socket or device)");
+        QTest::newRow("missing") << "missing.png" << "nothing" << "Cannot open the file: No such file or directory";
+        QTest::newRow("a folder named like a picture") << "folder.jpg" << "folder" << "Cannot open the file: it is a folder";
+        QTest::newRow("fifo") << "x.png" << "fifo" << special;
+        QTest::newRow("link to a fifo") << "l.png" << "link to fifo" << special;
+        QTest::newRow("socket") << "s.gif" << "socket" << special;
+        QTest::newRow("link to a device") << "d.jpg" << "link to device" << special;
+        QTest::newRow("dangling link") << "gone.png" << "dangling link" << "Cannot open the file: No such file or directory";
     }
     void unopenableFiles()
     {
         QFETCH(QString, name);
+        QFETCH(QString, make);
         QFETCH(QString, message);
-        if (name.startsWith(QLatin1String("folder")))
+        const QByteArray path = QFile::encodeName(dir.filePath(name));
+        const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("pipe")));
+        ::unlink(fifo.constData());
+        if (make == QLatin1String("folder"))
             QVERIFY(QDir(dir.path()).mkpath(name));
+        else if (make == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        else if (make == QLatin1String("link to fifo"))
+            QVERIFY(::mkfifo(fifo.constData(), 0600) == 0 && ::symlink(fifo.constData(), path.constData()) == 0);
+        else if (make == QLatin1String("link to device"))
+            QCOMPARE(::symlink("/dev/zero", path.constData()), 0);
+        else if (make == QLatin1String("dangling link"))
+            QCOMPARE(::symlink("/nonexistent/elsewhere.png", path.constData()), 0);
+        FileDescriptor socketFile;
+        if (make == QLatin1String("socket")) {
+            socketFile = FileDescriptor(::socket(AF_UNIX, SOCK_STREAM, 0));
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            QVERIFY(size_t(path.size()) < sizeof address.sun_path);
+            memcpy(address.sun_path, path.constData(), size_t(path.size()));
+            QCOMPARE(::bind(socketFile.get(), reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        }
         try {
             ReadPictureSize(dir.filePath(name));
             QFAIL("no error");

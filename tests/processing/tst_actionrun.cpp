@@ -319,6 +319,28 @@ private slots:
         QCOMPARE(ReadAll(run.destination + "/output (2).txt"), QByteArray()); // good2 has no faces
     }
 
+    // Links planted in the destination, dangling into another folder, take their names: every
+    // output is written beside them, as a new file of its own, and nothing lands elsewhere.
+    void plantedLinksAreNeverWrittenThrough()
+    {
+        Run run = newRun("links");
+        QTemporaryDir elsewhere;
+        for (const char *name : {"output.png", "output.txt", "face1.png"})
+            QVERIFY(QFile::link(elsewhere.filePath(QLatin1String(name)), run.destination + "/" + QLatin1String(name)));
+        const QString image = inPath("links", "a.png");
+        QVERIFY(WriteImageWithFaces(image, PlainImage(30, 30), {{1, 1, 5, 5}}));
+        run.entries = {image};
+        for (const Action action : {Action::MarkFacesInImage, Action::ExportFacePositions, Action::SaveFacesAsSeparateImages})
+            run(action);
+
+        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System), QStringList());
+        QCOMPARE(QImage(run.destination + "/output (2).png").size(), QSize(30, 30));
+        QCOMPARE(ReadAll(run.destination + "/output (2).txt"), QByteArray("x: 1, y: 1, width: 5, height: 5\n"));
+        QCOMPARE(QImage(run.destination + "/face2.png").size(), QSize(5, 5));
+        for (const char *name : {"output.png", "output.txt", "face1.png"})
+            QVERIFY(QFileInfo(run.destination + "/" + QLatin1String(name)).isSymLink());
+    }
+
     // A destination that cannot be written: every image is tried, nothing is written, nothing is lost.
     void unwritableDestination()
     {

@@ -35,12 +35,13 @@ struct Recorder {
     }
 };
 
-// A php folder whose interpreter file exists.
+// A php folder whose interpreter is a file that can be run.
 QString phpDirIn(const QTemporaryDir &dir)
 {
     QDir(dir.path()).mkpath("php");
     QFile interpreter(dir.filePath("php/php"));
     interpreter.open(QIODevice::WriteOnly);
+    interpreter.setPermissions(interpreter.permissions() | QFileDevice::ExeOwner);
     return dir.filePath("php");
 }
 } // namespace
@@ -92,12 +93,34 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("out")));
     }
 
+    // Only a file that can be run counts as the interpreter; anything else under its name is
+    // reported as missing before anything is created.
+    void missingInterpreter_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("absent") << "";
+        QTest::newRow("a folder") << "folder";
+        QTest::newRow("a file that cannot be run") << "plain file";
+        QTest::newRow("a dangling link") << "dangling link";
+        QTest::newRow("a link to a folder") << "link to folder";
+    }
     void missingInterpreter()
     {
+        QFETCH(QString, what);
         QTemporaryDir dir;
+        QDir(dir.path()).mkpath("php");
+        const QString interpreter = dir.filePath("php/php");
+        if (what == "folder")
+            QDir(dir.path()).mkpath("php/php");
+        else if (what == "plain file")
+            QFile(interpreter).open(QIODevice::WriteOnly);
+        else if (what == "dangling link")
+            QFile::link(dir.filePath("gone"), interpreter);
+        else if (what == "link to folder")
+            QFile::link(dir.path(), interpreter);
         Recorder recorder;
         Convert({{}, dir.filePath("php"), dir.filePath("out"), "Mark Faces in Image"}, recorder.window());
-        QCOMPARE(recorder.events, QStringList{"error:File not found!\r\r" + dir.filePath("php/php")});
+        QCOMPARE(recorder.events, QStringList{"error:File not found!\r\r" + interpreter});
         QVERIFY(!QFile::exists(dir.filePath("out")));
     }
 

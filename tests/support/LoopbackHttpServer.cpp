@@ -9,6 +9,9 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
+
+#include <algorithm>
 
 QByteArray RecordedRequest::header(const QByteArray &name) const
 {
@@ -108,7 +111,7 @@ private:
             out += "Transfer-Encoding: chunked\r\n";
         else if (reply.mode == Mode::Truncated)
             out += "Content-Length: " + QByteArray::number(reply.body.size() + 100) + "\r\n";
-        else if (reply.mode == Mode::Normal)
+        else if (reply.mode == Mode::Normal || reply.mode == Mode::Trickle)
             out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
         out += "Connection: close\r\n\r\n";
         if (reply.mode == Mode::Chunked) {
@@ -119,6 +122,17 @@ private:
             out += "0\r\n\r\n";
         } else {
             out += reply.body;
+        }
+        if (reply.mode == Mode::Trickle) {
+            const qsizetype pieces = std::max(1, reply.tricklePieces);
+            const qsizetype size = (out.size() + pieces - 1) / pieces;
+            for (qsizetype i = 0; i < pieces; ++i)
+                QTimer::singleShot(int(i) * reply.trickleMs, socket, [socket, piece = out.mid(i * size, size)] {
+                    socket->write(piece);
+                    socket->flush();
+                });
+            QTimer::singleShot(int(pieces - 1) * reply.trickleMs, socket, [socket] { socket->disconnectFromHost(); });
+            return;
         }
         socket->write(out);
         socket->disconnectFromHost(); // flushes what is written, then closes

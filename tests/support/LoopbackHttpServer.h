@@ -33,12 +33,15 @@ struct CannedReply {
         Truncated,         // announces more body bytes than it sends, then closes
         CloseWithoutReply, // closes the connection once the request is in
         Never,             // keeps the connection open and never answers
+        Trickle,           // like Normal, but sent in small pieces, trickleMs apart
     };
     int status = 200;
     QByteArray reason = "OK";
     QByteArray contentType = "text/html"; // sent as given; empty: no Content-Type header
     QByteArray body;
     Mode mode = Mode::Normal;
+    int trickleMs = 0;
+    int tricklePieces = 1;
 
     static CannedReply text(const QByteArray &body, const QByteArray &contentType = "text/html")
     {

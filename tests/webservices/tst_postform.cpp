@@ -208,6 +208,31 @@ private slots:
         }
     }
 
+    // The plain client's time-out is for each read: a reply that keeps coming is read to its
+    // end however long it takes in all; a silence as long as the time-out fails.
+    void plainTimeOutIsPerRead_data()
+    {
+        QTest::addColumn<int>("gapMs");
+        QTest::addColumn<bool>("arrives");
+        QTest::newRow("slow but steady, 4 time-outs in all") << 150 << true;
+        QTest::newRow("a gap longer than the time-out") << 900 << false;
+    }
+    void plainTimeOutIsPerRead()
+    {
+        QFETCH(int, gapMs);
+        QFETCH(bool, arrives);
+        const int timeoutMs = 400;
+        CannedReply reply = CannedReply::text("<version>1.2</version>");
+        reply.mode = CannedReply::Mode::Trickle;
+        reply.trickleMs = gapMs;
+        reply.tricklePieces = arrives ? 12 : 3;
+        plain->setReply(reply);
+        if (arrives)
+            QCOMPARE(PostForm(plainUrl(), {"cmd=check"}, timeoutMs), QStringLiteral("<version>1.2</version>"));
+        else
+            QCOMPARE(failureOf(plainUrl(), timeoutMs), QStringLiteral("Read timed out."));
+    }
+
     void connectionFailures()
     {
         const quint16 refused = RefusedLoopbackPort();
