@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -267,7 +268,16 @@ void TAppForm::buildCentralArea()
     StatusBar1->setSizeGripEnabled(true);
     auto *panel = new QLabel(StatusBar1);
     panel->setObjectName(QStringLiteral("StatusPanel0"));
+    // A long text (a deep path) is cut at the window's edge instead of widening the window.
+    panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     StatusBar1->addWidget(panel, 1);
+    RunProgress = new QProgressBar(StatusBar1);
+    RunProgress->setObjectName(QStringLiteral("RunProgress"));
+    RunProgress->setAccessibleName(QStringLiteral("Images done"));
+    RunProgress->setFixedWidth(140);
+    RunProgress->setFormat(QStringLiteral("%v of %m"));
+    RunProgress->setVisible(false); // shown while a run goes
+    StatusBar1->addPermanentWidget(RunProgress);
     setStatusBar(StatusBar1);
 
     TimerChecker = new QTimer(this);

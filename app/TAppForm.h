@@ -8,6 +8,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class QTimer;
@@ -15,6 +16,10 @@ class QToolBar;
 class QToolButton;
 class QTreeWidget;
 class QWidget;
+class BatchRun;
+struct BatchSummary;
+struct ImageOutcome;
+enum class Action;
 
 // The main window. Controls and handlers keep their established names; the handlers of each
 // feature live in a file of their own (TAppForm*.cpp) and delegate to that feature's classes.
@@ -52,6 +57,7 @@ public:
     QPushButton *Button1 = nullptr;
     QPlainTextEdit *MemoCMD = nullptr;
     QStatusBar *StatusBar1 = nullptr;
+    QProgressBar *RunProgress = nullptr; // in the status bar while a run goes
     QTimer *TimerChecker = nullptr;
 
     // Menu items.
@@ -93,6 +99,12 @@ public:
     void MarkFacesInImage(const QString &PhpDir);
     void BlurFacesInImage(const QString &PhpDir);
     void SaveFacesAsSeparateImages(const QString &PhpDir);
+
+    // The run in progress, or none (TAppFormRun.cpp). While it goes, Convert reads "Stop"
+    // (Escape too) and the list is locked.
+    BatchRun *CurrentRun = nullptr;
+    bool RunInProgress() const { return CurrentRun != nullptr; }
+    void StopRun();
 
 public slots:
     // Application shell (TAppForm.cpp).
@@ -138,6 +150,8 @@ public slots:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // During a run, asks whether to stop it; Yes stops it and closes, No keeps it running.
+    void closeEvent(QCloseEvent *event) override;
 
     // Files and folders dropped from a file manager (TAppFormImageList.cpp).
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -148,6 +162,13 @@ private:
     bool TimerCheckerStarted = false;
 
     void FormShow();
+
+    // Face processing run (TAppFormRun.cpp).
+    void StartRun(Action action, const QString &PhpDir);
+    void RunImageStarted(qsizetype index, const QString &path);
+    void RunImageFinished(const ImageOutcome &outcome);
+    void RunFinished(const BatchSummary &summary);
+    void SetRunControls(bool running);
     void buildMenus();
     void buildToolBar();
     void buildCentralArea();

@@ -34,6 +34,8 @@ QString CurrentEntryPath(const QTreeWidget &list)
 
 void TAppForm::Clear1Click()
 {
+    if (RunInProgress())
+        return; // the list is locked while a run walks it
     ListView1->clear();
     ResimSayisiDegisti();
 }
@@ -92,11 +94,15 @@ void TAppForm::ButtonBottomClick()
 
 void TAppForm::ListView1DragDrop(const QPoint &position)
 {
+    if (RunInProgress())
+        return; // the list is locked while a run walks it
     MoveCurrentBefore(*ListView1, ListView1->itemAt(position));
 }
 
 void TAppForm::Delete1Click()
 {
+    if (RunInProgress())
+        return; // the list is locked while a run walks it
     DeleteSelectedEntries(*ListView1);
     ResimSayisiDegisti();
 }
@@ -161,6 +167,8 @@ void TAppForm::ResimSayisiDegisti()
 
 void TAppForm::WMDropFiles(const QStringList &paths)
 {
+    if (RunInProgress())
+        return; // the list is locked while a run walks it
     for (const QString &path : paths) {
         try {
             if (QFileInfo(path).isDir()) // a link to a folder counts as the folder

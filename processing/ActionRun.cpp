@@ -8,8 +8,10 @@
 #include "scripts/ShellQuote.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 std::optional<Action> ActionNamed(const QString &text)
 {
@@ -23,41 +25,6 @@ std::optional<Action> ActionNamed(const QString &text)
         return Action::SaveFacesAsSeparateImages;
     return std::nullopt;
 }
-
-namespace {
-// The output file is created before its script runs. If the script writes nothing into it, it
-// is removed again, so the name stays free for the next image: an image file is never empty,
-// and an empty positions text stays only when its script succeeded (an image without faces).
-class EmptyOutputRemover {
-public:
-    EmptyOutputRemover(const ReservedOutput &output, bool emptyMayBeValid)
-        : output(output), emptyMayBeValid(emptyMayBeValid) {}
-    EmptyOutputRemover(const EmptyOutputRemover &) = delete;
-    EmptyOutputRemover &operator=(const EmptyOutputRemover &) = delete;
-    ~EmptyOutputRemover() { removeIfEmpty(); } // the run ended early: nothing was written
-
-    void scriptEnded(int exitStatus) const
-    {
-        if (!emptyMayBeValid || exitStatus != 0)
-            removeIfEmpty();
-        done = true;
-    }
-
-private:
-    void removeIfEmpty() const
-    {
-        if (done || !output.created)
-            return;
-        const QFileInfo file(output.file);
-        if (!file.isSymLink() && file.isFile() && file.size() == 0)
-            QFile::remove(output.file);
-    }
-
-    ReservedOutput output;
-    bool emptyMayBeValid;
-    mutable bool done = false;
-};
-} // namespace
 
 QString AbsoluteToCurrentFolder(const QString &path)
 {
@@ -74,51 +41,111 @@ void WriteScriptFile(const QString &path, const QByteArray &bytes)
         throw MirelonError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
 }
 
-void RunAction(Action action, const ActionRunValues &values, const ActionRunWindow &window)
+namespace {
+// The face files ("face<N>.<ext>") in `folder`: Save Faces numbers them itself.
+QStringList faceFiles(const QString &folder, const QString &extension)
+{
+    static const QRegularExpression number(QStringLiteral("^face[0-9]+$"));
+    QStringList files;
+    const QFileInfoList entries = QDir(folder).entryInfoList({QStringLiteral("face*.") + extension},
+                                                             QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo &entry : entries)
+        if (entry.suffix() == extension && number.match(entry.completeBaseName()).hasMatch())
+            files << entry.filePath();
+    return files;
+}
+} // namespace
+
+PrepareImage ActionImages(Action action, const ActionRunValues &values, std::function<QString()> destination)
 {
     const QString outputFormat = values.formatText.toLower();
-    const QString scriptPath = AbsoluteToCurrentFolder(ScriptPath(values.settingsDir));
-    const QString command = InterpreterCommand(InterpreterFile(values.phpDir), scriptPath);
+    const QString interpreter = InterpreterFile(values.phpDir);
     // Save Faces reads the destination once; the script numbers the face files itself.
     const QString outputDirectory = action == Action::SaveFacesAsSeparateImages
-                                        ? WithoutTrailingSlash(AbsoluteToCurrentFolder(window.destination()))
+                                        ? WithoutTrailingSlash(AbsoluteToCurrentFolder(destination()))
                                         : QString();
 
-    for (qsizetype index = 0; index < window.entryCount(); ++index) {
-        const QString inputPath = window.entryPath(index);
-        window.setStatus(QStringLiteral("Processing ") + inputPath + QStringLiteral("..."));
-
-        // The name is chosen after the window has had its turn: whatever ran meanwhile (another
-        // "Convert" among them) has written its files by then, and nothing runs between this
-        // choice and the script that writes the file.
-        window.processEvents();
-        const auto destination = [&window] { return AbsoluteToCurrentFolder(window.destination()); };
-        ReservedOutput output;
+    return [=](qsizetype, const QString &inputPath, int slot) {
+        const QString scriptPath = AbsoluteToCurrentFolder(ScriptPath(values.settingsDir, slot));
+        PreparedImage prepared;
+        prepared.command = InterpreterCommand(interpreter, scriptPath);
+        prepared.workingDirectory = values.phpDir;
+        // The name is chosen and the file created at the image's turn, just before its script
+        // runs, so that nothing written meanwhile is overwritten.
         QStringList lines;
         switch (action) {
-        case Action::ExportFacePositions:
-            output = CreateOutputTextFile(destination());
+        case Action::ExportFacePositions: {
+            const ReservedOutput output = CreateOutputTextFile(AbsoluteToCurrentFolder(destination()));
             lines = ExportFacePositionsScript(values.libraryPath, inputPath, output.scriptName);
-            break;
-        case Action::MarkFacesInImage:
-            output = CreateOutputImageFile(destination(), outputFormat);
-            lines = MarkFacesInImageScript(values.libraryPath, inputPath, outputFormat, output.scriptName);
-            break;
-        case Action::BlurFacesInImage:
-            output = CreateOutputImageFile(destination(), outputFormat);
-            lines = BlurFacesInImageScript(values.libraryPath, inputPath, outputFormat, output.scriptName);
-            break;
-        case Action::SaveFacesAsSeparateImages:
-            CheckPathCharacters(outputDirectory); // the other actions check it when choosing a name
-            lines = SaveFacesAsSeparateImagesScript(values.libraryPath, inputPath, outputFormat, outputDirectory);
+            prepared.expectedOutputs = {output.file};
             break;
         }
-        const EmptyOutputRemover unused{output, action == Action::ExportFacePositions};
-        WriteScriptFile(scriptPath, EncodeScript(lines));
+        case Action::MarkFacesInImage:
+        case Action::BlurFacesInImage: {
+            const ReservedOutput output = CreateOutputImageFile(AbsoluteToCurrentFolder(destination()), outputFormat);
+            lines = action == Action::MarkFacesInImage
+                        ? MarkFacesInImageScript(values.libraryPath, inputPath, outputFormat, output.scriptName)
+                        : BlurFacesInImageScript(values.libraryPath, inputPath, outputFormat, output.scriptName);
+            prepared.expectedOutputs = {output.file};
+            break;
+        }
+        case Action::SaveFacesAsSeparateImages: {
+            CheckPathCharacters(outputDirectory); // the other actions check it when choosing a name
+            lines = SaveFacesAsSeparateImagesScript(values.libraryPath, inputPath, outputFormat, outputDirectory);
+            const QString extension = outputFormat == QLatin1String("jpeg") ? QStringLiteral("jpg") : outputFormat;
+            const QStringList before = faceFiles(outputDirectory, extension);
+            prepared.writtenOutputs = [outputDirectory, extension, before] {
+                QStringList written = faceFiles(outputDirectory, extension);
+                written.removeIf([&before](const QString &path) { return before.contains(path); });
+                return written;
+            };
+            prepared.outputPrefix = prepared.command + QLatin1Char('\n');
+            break;
+        }
+        }
+        try {
+            WriteScriptFile(scriptPath, EncodeScript(lines));
+        } catch (...) {
+            // The run ends here; the empty file reserved for this image's output goes again.
+            for (const QString &output : prepared.expectedOutputs)
+                if (QFileInfo(output).isFile() && QFileInfo(output).size() == 0)
+                    QFile::remove(output);
+            throw;
+        }
+        return prepared;
+    };
+}
 
+BatchSummary RunAction(Action action, const ActionRunValues &values, const ActionRunWindow &window,
+                       std::chrono::seconds timeLimit)
+{
+    QStringList paths;
+    for (qsizetype index = 0; index < window.entryCount(); ++index)
+        paths << window.entryPath(index);
+
+    const PrepareImage prepareImage = ActionImages(action, values, window.destination);
+    const PrepareImage prepare = [&](qsizetype index, const QString &path, int slot) {
+        PreparedImage prepared = prepareImage(index, path, slot);
         window.clearOutput();
-        if (action == Action::SaveFacesAsSeparateImages)
-            window.appendOutput(command + QLatin1Char('\n'));
-        unused.scriptEnded(RunConsoleCommand(command, values.phpDir, window.appendOutput));
-    }
+        if (!prepared.outputPrefix.isEmpty())
+            window.appendOutput(prepared.outputPrefix);
+        return prepared;
+    };
+    BatchOptions options;
+    options.timeLimit = timeLimit;
+    BatchRun run(paths, prepare, options);
+    QObject::connect(&run, &BatchRun::imageStarted, [&window](qsizetype, const QString &path) {
+        window.setStatus(QStringLiteral("Processing ") + path + QStringLiteral("..."));
+        window.processEvents();
+    });
+    if (window.appendOutput)
+        QObject::connect(&run, &BatchRun::imageOutput, [&window](qsizetype, const QString &piece) { window.appendOutput(piece); });
+    QEventLoop loop;
+    QObject::connect(&run, &BatchRun::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    run.start();
+    if (run.isRunning())
+        loop.exec();
+    if (!run.summary().error.isEmpty())
+        throw MirelonError(run.summary().error);
+    return run.summary();
 }

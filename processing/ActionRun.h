@@ -1,4 +1,5 @@
 #pragma once
+#include "processing/BatchRun.h"
 #include "processing/RunConsoleCommand.h"
 
 #include <QString>
@@ -37,12 +38,18 @@ struct ActionRunWindow {
 // write elsewhere than where the free names were chosen.
 QString AbsoluteToCurrentFolder(const QString &path);
 
-// Walks the entries in list order; for each one writes its script to temp.php in the settings
-// folder and runs the interpreter on it, whatever became of the previous image. An entry's
-// output name is the first one free at its turn, created as a new empty file before its script
-// runs and removed again if the script wrote nothing into it. Raises MirelonError when temp.php cannot be
-// written or the destination holds a NUL character; the entries after it are not processed.
-void RunAction(Action action, const ActionRunValues &values, const ActionRunWindow &window);
+// The per-image step of an action's run, called at the image's turn: chooses the output name
+// (the first one free at that moment) and creates it as a new empty file, writes the script to the slot's script file in the
+// settings folder and says what to run and which files the image must leave behind. Raises
+// MirelonError when the script cannot be written or the destination holds a NUL character.
+PrepareImage ActionImages(Action action, const ActionRunValues &values, std::function<QString()> destination);
+
+// Runs the action over the window's entries in list order, one image at a time, and returns
+// when the run has ended (the event loop runs meanwhile). Each image starts whatever became of
+// the previous one. Raises MirelonError when the prepare step fails; the entries after it are
+// not processed.
+BatchSummary RunAction(Action action, const ActionRunValues &values, const ActionRunWindow &window,
+                       std::chrono::seconds timeLimit = std::chrono::seconds(0));
 
 // Writes the script file anew (previous content replaced); raises MirelonError on failure.
 void WriteScriptFile(const QString &path, const QByteArray &bytes);

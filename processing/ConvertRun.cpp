@@ -9,6 +9,7 @@
 namespace {
 constexpr int LargeImageThreshold = 1920;
 constexpr int ModalResultYes = 6;
+constexpr qint64 DefaultImageTimeLimitSeconds = 600;
 
 int pixels(const QString &text)
 {
@@ -17,17 +18,6 @@ int pixels(const QString &text)
     return ok ? value : 0;
 }
 
-// Sets the busy cursor and puts the normal one back on every way out.
-class BusyCursor {
-public:
-    explicit BusyCursor(const std::function<void(bool)> &set) : set_(set) { set_(true); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-    ~BusyCursor() { set_(false); }
-
-private:
-    const std::function<void(bool)> &set_;
-};
 } // namespace
 
 int VeryLargeCount(const QList<EntrySize> &sizes)
@@ -52,6 +42,13 @@ QString InterpreterMissingText(const QString &interpreterFile)
     return QStringLiteral("File not found!\r\r") + interpreterFile;
 }
 
+std::chrono::seconds ImageTimeLimitFrom(const QString &text)
+{
+    bool ok = false;
+    const qint64 seconds = text.trimmed().toLongLong(&ok);
+    return std::chrono::seconds(ok && seconds > 0 ? seconds : DefaultImageTimeLimitSeconds);
+}
+
 void CreateDestination(const QString &destination)
 {
     if (destination.isEmpty())
@@ -73,11 +70,9 @@ void Convert(const ConvertRequest &request, const ConvertWindow &window)
 
     CreateDestination(request.destination);
 
-    {
-        const BusyCursor busy(window.setBusyCursor);
-        window.processEvents();
-        if (const std::optional<Action> action = ActionNamed(request.actionText))
-            window.runAction(*action);
+    if (const std::optional<Action> action = ActionNamed(request.actionText)) {
+        window.startRun(*action);
+        return;
     }
     window.setStatus(QStringLiteral("Completed"));
     window.beep();

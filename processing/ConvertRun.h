@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 
 // The "Convert" command: the checks before a run, the run of the chosen action, its end.
@@ -28,6 +29,10 @@ QString InterpreterMissingText(const QString &interpreterFile);
 // "Unable to create directory".
 void CreateDestination(const QString &destination);
 
+// The time limit per image from the setting's text (whole seconds); 600 s when the text is not
+// a whole number above 0.
+std::chrono::seconds ImageTimeLimitFrom(const QString &text);
+
 struct ConvertRequest {
     QList<EntrySize> sizes; // of the list entries, in list order
     QString phpDir;
@@ -39,14 +44,12 @@ struct ConvertRequest {
 struct ConvertWindow {
     std::function<int(const QString &question)> confirm; // modal result; 6 is Yes
     std::function<void(const QString &text)> showError; // the modal "ERROR" box
-    std::function<void(bool busy)> setBusyCursor;
-    std::function<void()> processEvents;
-    std::function<void(Action action)> runAction;
+    // Starts the action's run, which goes on while the event loop runs; the window ends it.
+    std::function<void(Action action)> startRun;
     std::function<void(const QString &text)> setStatus;
     std::function<void()> beep;
 };
 
-// Asks about very large images, checks for the interpreter, creates the destination, runs the
-// action under a busy cursor, then shows "Completed" and beeps. An error raised by the action
-// ends the command with the cursor restored and without "Completed".
+// Asks about very large images, checks for the interpreter, creates the destination and starts
+// the chosen action's run. A text that names no action ends at once with "Completed" and a beep.
 void Convert(const ConvertRequest &request, const ConvertWindow &window);

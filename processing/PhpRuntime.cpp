@@ -22,6 +22,12 @@ QString ScriptPath(const QString &settingsDir)
     return settingsDir + QStringLiteral("temp.php");
 }
 
+QString ScriptPath(const QString &settingsDir, int slot)
+{
+    return slot <= 0 ? ScriptPath(settingsDir)
+                     : settingsDir + QStringLiteral("temp") + QString::number(slot + 1) + QStringLiteral(".php");
+}
+
 bool IsRunnableFile(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);

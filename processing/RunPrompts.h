@@ -8,6 +8,8 @@
 struct RunPrompts {
     std::function<int(const QString &question)> confirm; // modal result; 6 is Yes
     std::function<void(const QString &text)> showError;
+    std::function<void(const QString &heading, const QString &list)> showFailures; // the failed images' box
+    std::function<void(const QString &text)> reportError; // an error that ended the run early
 };
 
 RunPrompts &ReplacedRunPrompts();

@@ -3,12 +3,20 @@
 #include "ImageFixtures.h"
 
 #include "app/AppState.h"
+#include "app/FailedImagesBox.h"
 #include "app/TAppForm.h"
 #include "platform/Errors.h"
 #include "processing/RunPrompts.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QProgressBar>
+#include <QScopeGuard>
+#include <QScrollBar>
+#include <QToolButton>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -22,6 +30,9 @@ class TestConvertWindow : public QObject {
 
     QTemporaryDir dir;
     QStringList prompts;
+    int answer = 7;
+    QStringList failures;
+    QStringList reported;
 
     void addEntry(TAppForm &form, const QString &path, const QString &width, const QString &height)
     {
@@ -34,6 +45,48 @@ class TestConvertWindow : public QObject {
         SettingsDir = dir.filePath("settings/");
     }
 
+    // A shown window with `count` small images (one face each) in folder `name`, marking into
+    // `name`/out.
+    QStringList prepare(TAppForm &form, const QString &name, int count)
+    {
+        useTestSettingsFolder();
+        QDir().mkpath(dir.filePath(name + "/in"));
+        QStringList images;
+        for (int i = 0; i < count; ++i) {
+            images << dir.filePath(QString("%1/in/%2.png").arg(name).arg(i + 1));
+            WriteImageWithFaces(images.last(), PatternImage(60, 40), {{5, 5, 20, 20}});
+            addEntry(form, images.last(), "60", "40");
+        }
+        form.Edit1->setText(dir.filePath(name + "/out"));
+        form.ComboBoxAction->setCurrentText("Mark Faces in Image");
+        form.ComboBoxExtension->setCurrentText("PNG");
+        form.show();
+        return images;
+    }
+
+    // Whether every control that changes the list is as `enabled` says.
+    static bool listEditable(TAppForm &form, bool enabled)
+    {
+        const bool all = form.ToolButton1->isEnabled() == enabled && form.ToolButton2->isEnabled() == enabled
+                         && form.ButtonUp->isEnabled() == enabled && form.ButtonBottom->isEnabled() == enabled
+                         && form.Clear1->isEnabled() == enabled && form.AddFile1->isEnabled() == enabled
+                         && form.AddFolder1->isEnabled() == enabled && form.Delete1->isEnabled() == enabled
+                         && form.acceptDrops() == enabled;
+        return all;
+    }
+
+    // Processes whose command line holds "sleep" and `seconds`.
+    static bool sleeperRuns(const char *seconds)
+    {
+        const QByteArray marker = QByteArrayLiteral("sleep\0") + seconds;
+        for (const QString &pid : QDir("/proc").entryList(QDir::Dirs)) {
+            QFile cmdline("/proc/" + pid + "/cmdline");
+            if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(marker))
+                return true;
+        }
+        return false;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -42,9 +95,13 @@ private slots:
         QDir().mkpath(dir.filePath("settings"));
         ReplacedRunPrompts().confirm = [this](const QString &q) {
             prompts << q;
-            return 7;
+            return answer;
         };
         ReplacedRunPrompts().showError = [this](const QString &text) { prompts << text; };
+        ReplacedRunPrompts().showFailures = [this](const QString &heading, const QString &list) {
+            failures << heading << list;
+        };
+        ReplacedRunPrompts().reportError = [this](const QString &text) { reported << text; };
     }
 
     void convertThreeImages_data()
@@ -103,10 +160,11 @@ private slots:
         });
         watcher.start();
         QTest::mouseClick(form.Button1, Qt::LeftButton);
+        QTRY_VERIFY(!form.RunInProgress());
         watcher.stop();
 
-        QCOMPARE(shown, (QStringList{"Processing " + images[0] + "...", "Processing " + images[1] + "...",
-                                     "Processing " + images[2] + "..."}));
+        QCOMPARE(shown, (QStringList{"Processing " + images[0] + "... (1 of 3)", "Processing " + images[1] + "... (2 of 3)",
+                                     "Processing " + images[2] + "... (3 of 3)"}));
         QVERIFY(busyWhileRunning);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         QCOMPARE(form.StatusPanelText(), QString("Completed"));
@@ -118,6 +176,197 @@ private slots:
             QVERIFY(form.MemoCMD->toPlainText().contains("Face saved: face3.webp"));
         if (qEnvironmentVariableIsSet("MIRELON_SCREENSHOT_DIR"))
             form.grab().save(qEnvironmentVariable("MIRELON_SCREENSHOT_DIR") + "/run-after-" + tag + ".png");
+    }
+
+    // A broken image in the middle fails alone: the others are written, the end says so and
+    // the box names it. The list is locked while the run goes and unlocked after it.
+    void brokenImageInTheMiddle()
+    {
+        TAppForm form;
+        const QStringList images = prepare(form, "broken", 3);
+        QVERIFY(WriteAll(images[1], "not a picture"));
+        failures.clear();
+        bool lockedWhileRunning = true;
+        bool progressWhileRunning = true;
+        QTimer watcher;
+        watcher.setInterval(0);
+        connect(&watcher, &QTimer::timeout, this, [&] {
+            if (!form.RunInProgress())
+                return;
+            lockedWhileRunning = lockedWhileRunning && listEditable(form, false) && form.Button1->text() == "Stop";
+            progressWhileRunning = progressWhileRunning && form.RunProgress->isVisible() && form.RunProgress->maximum() == 3;
+            form.Delete1Click(); // the Delete key reaches this; it does nothing now
+            form.WMDropFiles({images[0]});
+        });
+        watcher.start();
+        form.ListView1->selectAll();
+        QTest::mouseClick(form.Button1, Qt::LeftButton);
+        QVERIFY(form.RunInProgress());
+        QTRY_VERIFY(!form.RunInProgress());
+        watcher.stop();
+
+        QVERIFY(lockedWhileRunning);
+        QVERIFY(progressWhileRunning);
+        QVERIFY(listEditable(form, true));
+        QCOMPARE(form.Button1->text(), QString("Convert"));
+        QVERIFY(form.RunProgress->isHidden());
+        QCOMPARE(form.ListView1->topLevelItemCount(), 3);
+        QCOMPARE(form.StatusPanelText(), QString("Completed with 1 error"));
+        QCOMPARE(Entries(dir.filePath("broken/out")), (QStringList{"output (2).png", "output.png"}));
+        QCOMPARE(failures.size(), 2);
+        QCOMPARE(failures[0], QString("1 image failed:"));
+        QVERIFY2(failures[1].startsWith(images[1] + "\n    PHP Fatal error: Uncaught Exception: Cannot read or decode the image"),
+                 qPrintable(failures[1]));
+        QVERIFY(!failures[1].contains("Stack trace")); // the first line of the reason only
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    // Stop (Escape) during a slow image ends it at once, with the process under it; the
+    // image's unfinished file goes, the finished one stays, the rest is not started.
+    void stopDuringASlowImage()
+    {
+        TAppForm form;
+        const QStringList images = prepare(form, "stop", 3);
+        const QString out = dir.filePath("stop/out");
+        QVERIFY(WriteAll(images[1] + ".slow", "987.1\n" + (out + "/output (2).png").toUtf8()));
+        QTest::mouseClick(form.Button1, Qt::LeftButton);
+        QTRY_VERIFY(sleeperRuns("987.1"));
+        QVERIFY(QFile::exists(out + "/output (2).png"));
+        QCOMPARE(form.width(), 478); // a long status text does not widen the window
+        if (qEnvironmentVariableIsSet("MIRELON_SCREENSHOT_DIR"))
+            form.grab().save(qEnvironmentVariable("MIRELON_SCREENSHOT_DIR") + "/run-stop-during.png");
+
+        QElapsedTimer clock;
+        clock.start();
+        QTest::keyClick(&form, Qt::Key_Escape);
+        QTRY_VERIFY(!form.RunInProgress());
+        QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(QTest::qWaitFor([] { return !sleeperRuns("987.1"); }, 500));
+        QCOMPARE(form.StatusPanelText(), QString("Stopped: 1 of 3 images done"));
+        QCOMPARE(Entries(out), QStringList{"output.png"});
+        QVERIFY(listEditable(form, true));
+    }
+
+    // An image that takes longer than the limit is ended and counted as failed; the run goes on.
+    void timeLimit()
+    {
+        TAppForm form;
+        const QStringList images = prepare(form, "limit", 2);
+        SettingsIni.setValue("Settings", "ImageTimeLimit", "1");
+        QVERIFY(WriteAll(images[0] + ".slow", "987.2"));
+        failures.clear();
+        QElapsedTimer clock;
+        clock.start();
+        form.Button1Click();
+        QTRY_VERIFY_WITH_TIMEOUT(!form.RunInProgress(), 10000);
+        SettingsIni.setValue("Settings", "ImageTimeLimit", "");
+        QVERIFY(clock.elapsed() < 3000);
+        QVERIFY(!sleeperRuns("987.2"));
+        QCOMPARE(form.StatusPanelText(), QString("Completed with 1 error"));
+        QCOMPARE(failures.value(1), images[0] + "\n    Took longer than the time limit of 1 s");
+        QCOMPARE(Entries(dir.filePath("limit/out")), QStringList{"output.png"}); // the second image's
+    }
+
+    // Closing the window during a run asks; No keeps it running, Yes stops it and closes.
+    void closeDuringARun()
+    {
+        TAppForm form;
+        const QStringList images = prepare(form, "close", 2);
+        const QString out = dir.filePath("close/out");
+        QVERIFY(WriteAll(images[0] + ".slow", "987.3\n" + (out + "/output.png").toUtf8()));
+        form.Button1Click();
+        QTRY_VERIFY(sleeperRuns("987.3"));
+        prompts.clear();
+        answer = 7;
+        QVERIFY(!form.close());
+        QVERIFY(form.RunInProgress());
+        QCOMPARE(prompts, QStringList{"Images are being processed.\r\rStop the run?"});
+        answer = 6;
+        QVERIFY(form.close());
+        answer = 7;
+        QVERIFY(!form.RunInProgress());
+        QVERIFY(QTest::qWaitFor([] { return !sleeperRuns("987.3"); }, 500));
+        QVERIFY(Entries(out).isEmpty());
+    }
+
+    // An error that ends the run early (the script cannot be written) is reported; the window
+    // is usable again.
+    void errorEndsTheRunEarly()
+    {
+        TAppForm form;
+        prepare(form, "error", 2);
+        SettingsDir = dir.filePath("no such folder/");
+        reported.clear();
+        form.Button1Click();
+        QTRY_VERIFY(!form.RunInProgress());
+        QCOMPARE(reported.size(), 1);
+        QVERIFY(reported[0].startsWith("Cannot create file"));
+        QVERIFY(form.StatusPanelText().startsWith("Processing "));
+        QVERIFY(listEditable(form, true));
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    // A destination on a full file system: GD reports every byte it cannot write. The window
+    // keeps only a bounded part of that output, and no broken or empty file is left under an
+    // output name. Needs a small file system of its own, which only root can mount.
+    void fullDisk()
+    {
+        const QString mountPoint = dir.filePath("full");
+        QVERIFY(QDir().mkpath(mountPoint));
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", mountPoint}) != 0)
+            QSKIP("cannot mount a small file system here (needs root)");
+        const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {mountPoint}); });
+        QFile filler(mountPoint + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        while (filler.write(QByteArray(4096, 'f')) == 4096 && filler.flush()) {
+        }
+        filler.close();
+
+        TAppForm form;
+        prepare(form, "diskfull", 0);
+        for (int i = 0; i < 2; ++i) { // about 10 MB of notices each
+            const QString image = dir.filePath(QString("diskfull/in/%1.png").arg(i));
+            QVERIFY(WriteImageWithFaces(image, PatternImage(200, 150), {{10, 10, 50, 50}}));
+            addEntry(form, image, "200", "150");
+        }
+        form.Edit1->setText(mountPoint);
+        form.ComboBoxExtension->setCurrentText("BMP");
+        failures.clear();
+        // The longest time the window went without handling its events.
+        QElapsedTimer sinceTick;
+        qint64 longestGap = 0;
+        QTimer ticker;
+        ticker.setInterval(5);
+        connect(&ticker, &QTimer::timeout, this, [&] {
+            longestGap = qMax(longestGap, sinceTick.restart());
+        });
+        form.Button1Click();
+        sinceTick.start();
+        ticker.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!form.RunInProgress(), 60000);
+        ticker.stop();
+        // Well under a second even on a loaded machine; the blocking runner froze for the whole run.
+        QVERIFY2(longestGap < 1000, qPrintable(QString::number(longestGap)));
+        QCOMPARE(form.StatusPanelText(), QString("Completed with 2 errors"));
+        QCOMPARE(Entries(mountPoint).join(","), QString("filler"));
+        QVERIFY2(failures.value(1).contains("PHP Notice: imagebmp(): Write of"), qPrintable(failures.value(1)));
+        QVERIFY(form.MemoCMD->toPlainText().size() < 1200 * 1024);
+    }
+
+    // A long list of failed images scrolls inside the box.
+    void failedImagesBoxScrolls()
+    {
+        QStringList lines;
+        for (int i = 0; i < 200; ++i)
+            lines << QString("/photos/%1.jpg\n    PHP Warning: something").arg(i);
+        FailedImagesBox box("200 images failed:", lines.join('\n'));
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QCOMPARE(box.windowTitle(), QString("ERROR"));
+        QVERIFY(box.height() < 600);
+        QVERIFY(box.List->verticalScrollBar()->maximum() > 0);
+        if (qEnvironmentVariableIsSet("MIRELON_SCREENSHOT_DIR"))
+            box.grab().save(qEnvironmentVariable("MIRELON_SCREENSHOT_DIR") + "/failed-images-box.png");
     }
 
     void veryLargeImageRefused()
