@@ -7,7 +7,8 @@ packages=(
   libgl-dev libglx-dev libvulkan-dev
   php-cli php-gd
   libopencv-dnn-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-core-dev
-  libjpeg-dev libpng-dev libwebp-dev libtiff-dev
+  libjpeg-dev libpng-dev libwebp-dev libtiff-dev libgif-dev
+  clang-14 libclang-rt-14-dev
   openssl xvfb xauth fonts-dejavu-core libxcb1-dev
   libimage-exiftool-perl libjpeg-turbo-progs
   parallel bsdutils

@@ -1,5 +1,6 @@
 #include "facedetector/engine/BmpDecoder.h"
 
+#include <algorithm>
 #include <bit>
 #include <vector>
 
@@ -28,7 +29,7 @@ std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t at)
 struct Channel {
     std::uint32_t mask = 0;
     int shift = 0;
-    std::uint32_t max = 0;
+    std::uint64_t max = 0;
 
     explicit Channel(std::uint32_t m = 0) : mask(m)
     {
@@ -41,45 +42,50 @@ struct Channel {
     {
         if (!max)
             return 0;
-        return static_cast<std::uint8_t>(((pixel & mask) >> shift) * 255 / max);
+        return static_cast<std::uint8_t>(((pixel & mask) >> shift) * std::uint64_t(255) / max);
     }
 };
 
-// Expands run-length coded indices into `indices` (rows in file order, bottom-up or top-down as
-// stored); pixels the data never reaches keep index 0.
-void DecodeRle(std::span<const std::uint8_t> data, bool fourBit, int width, int height, std::vector<std::uint8_t> &indices)
+// Expands run-length coded indices into `indices` (rows in file order). Pixels that runs place
+// beyond the end of a row are dropped, and the column never passes the row's end, so no run or
+// move can push it out of range; pixels the data skips keep index 0. Ends at the end-of-bitmap
+// code or after the last row; data that ends before either is an error.
+void DecodeRle(std::span<const std::uint8_t> data, bool fourBit, std::size_t width, std::size_t height, std::vector<std::uint8_t> &indices)
 {
-    int x = 0, y = 0;
-    std::size_t at = 0;
-    auto put = [&](std::uint8_t index) {
-        if (x < width && y < height)
-            indices[static_cast<std::size_t>(y) * width + x] = index;
-        ++x;
+    std::size_t x = 0, y = 0, at = 0;
+    auto put = [&](std::size_t count, auto indexAt) {
+        std::uint8_t *row = indices.data() + y * width;
+        const std::size_t inRow = x < width ? std::min(count, width - x) : 0;
+        for (std::size_t i = 0; i < inRow; ++i)
+            row[x + i] = indexAt(i);
+        x = std::min(x + count, width);
     };
-    while (at + 1 < data.size() && y < height) {
+    auto needs = [&](std::size_t bytes) {
+        if (data.size() - at < bytes)
+            throw DecodeError("the BMP run-length data ends early");
+    };
+    while (y < height) {
+        needs(2);
         const std::uint8_t count = data[at], value = data[at + 1];
         at += 2;
-        if (count > 0) { // a run
-            for (int i = 0; i < count; ++i)
-                put(fourBit ? ((i & 1) ? (value & 0x0F) : (value >> 4)) : value);
+        if (count > 0) { // a run of one index, or of two alternating ones
+            put(count, [&](std::size_t i) { return fourBit ? ((i & 1) ? (value & 0x0F) : (value >> 4)) : value; });
         } else if (value == 0) { // end of line
             x = 0;
             ++y;
         } else if (value == 1) { // end of bitmap
-            break;
+            return;
         } else if (value == 2) { // move right and up
-            if (at + 1 >= data.size())
-                break;
-            x += data[at];
+            needs(2);
+            x = std::min(x + data[at], width);
             y += data[at + 1];
             at += 2;
         } else { // `value` literal indices, padded to a 16-bit boundary
             const std::size_t bytes = fourBit ? (value + 1) / 2 : value;
-            if (at + bytes > data.size())
-                break;
-            for (int i = 0; i < value; ++i)
-                put(fourBit ? ((i & 1) ? (data[at + i / 2] & 0x0F) : (data[at + i / 2] >> 4)) : data[at + i]);
-            at += (bytes + 1) & ~std::size_t(1);
+            needs(bytes);
+            const std::uint8_t *literal = data.data() + at;
+            put(value, [&](std::size_t i) { return fourBit ? ((i & 1) ? (literal[i / 2] & 0x0F) : (literal[i / 2] >> 4)) : literal[i]; });
+            at += std::min(data.size() - at, (bytes + 1) & ~std::size_t(1));
         }
     }
 }
@@ -95,8 +101,8 @@ cv::Mat DecodeBmp(std::span<const std::uint8_t> bytes)
 {
     if (!LooksLikeBmp(bytes))
         throw DecodeError("not a BMP file");
-    const std::uint32_t dataOffset = U32(bytes, 10);
-    const std::uint32_t headerSize = U32(bytes, 14);
+    const std::size_t dataOffset = U32(bytes, 10);
+    const std::size_t headerSize = U32(bytes, 14);
     long long width = 0, height = 0;
     std::uint32_t bitsPerPixel = 0, compression = Rgb, colorsUsed = 0;
     std::size_t paletteEntrySize = 4;
@@ -116,7 +122,6 @@ cv::Mat DecodeBmp(std::span<const std::uint8_t> bytes)
     }
     const bool topDown = height < 0;
     height = height < 0 ? -height : height;
-    CheckPictureSize(width, height);
     if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 16 && bitsPerPixel != 24 && bitsPerPixel != 32)
         throw DecodeError("the BMP picture has an unsupported depth of " + std::to_string(bitsPerPixel) + " bits");
     const bool rle = compression == Rle8 || compression == Rle4;
@@ -125,6 +130,20 @@ cv::Mat DecodeBmp(std::span<const std::uint8_t> bytes)
         throw DecodeError("the BMP compression is not supported");
     if (rle && topDown)
         throw DecodeError("the BMP picture is malformed");
+    if (dataOffset >= bytes.size())
+        throw DecodeError("the BMP file holds no pixel data");
+    const auto data = bytes.subspan(dataOffset);
+    const PictureClaim claim{width, height, 1, bitsPerPixel};
+    // Checked before the picture is allocated, so a tiny file cannot claim a huge one.
+    if (rle) {
+        CheckClaimBackedByData(claim, data.size(), RunLengthExpansion);
+    } else {
+        CheckPictureSize(claim);
+        const std::size_t stride = ((static_cast<std::size_t>(width) * bitsPerPixel + 31) / 32) * 4;
+        const std::size_t rowBytes = (static_cast<std::size_t>(width) * bitsPerPixel + 7) / 8;
+        if (data.size() < stride * static_cast<std::size_t>(height - 1) + rowBytes) // some writers leave out the last row's padding
+            throw DecodeError("the BMP pixel data ends early");
+    }
 
     // Colour masks follow a 40-byte header when it announces them, or lie inside a longer one.
     Channel red(0x00FF0000), green(0x0000FF00), blue(0x000000FF);
@@ -146,36 +165,30 @@ cv::Mat DecodeBmp(std::span<const std::uint8_t> bytes)
     if (bitsPerPixel <= 8) {
         std::size_t entries = colorsUsed ? colorsUsed : (std::size_t(1) << bitsPerPixel);
         entries = std::min<std::size_t>(entries, 256);
-        for (std::size_t i = 0; i < entries && paletteAt + (i + 1) * paletteEntrySize <= bytes.size(); ++i) {
+        for (std::size_t i = 0; i < entries && paletteAt < bytes.size() && (i + 1) * paletteEntrySize <= bytes.size() - paletteAt; ++i) {
             const std::size_t at = paletteAt + i * paletteEntrySize;
             palette.emplace_back(bytes[at + 2], bytes[at + 1], bytes[at]);
         }
     }
     auto colour = [&palette](std::uint32_t index) { return index < palette.size() ? palette[index] : cv::Vec3b(0, 0, 0); };
 
-    if (dataOffset >= bytes.size())
-        throw DecodeError("the BMP file holds no pixel data");
-    const auto data = bytes.subspan(dataOffset);
     const int w = static_cast<int>(width), h = static_cast<int>(height);
-    const std::size_t stride = ((static_cast<std::size_t>(w) * bitsPerPixel + 31) / 32) * 4;
-    const std::size_t rowBytes = (static_cast<std::size_t>(w) * bitsPerPixel + 7) / 8;
-    // Checked before the picture is allocated, so a tiny file cannot claim a huge one.
-    if (!rle && data.size() < stride * (h - 1) + rowBytes) // some writers leave out the last row's padding
-        throw DecodeError("the BMP pixel data ends early");
-    cv::Mat picture(h, w, CV_8UC3, cv::Scalar(0, 0, 0));
+    cv::Mat picture = UninitialisedPicture(w, h);
     auto rowOf = [&](int stored) { return topDown ? stored : h - 1 - stored; };
 
     if (rle) {
         std::vector<std::uint8_t> indices(static_cast<std::size_t>(w) * h, 0);
-        DecodeRle(data, compression == Rle4, w, h, indices);
+        DecodeRle(data, compression == Rle4, static_cast<std::size_t>(w), static_cast<std::size_t>(h), indices);
         for (int stored = 0; stored < h; ++stored) {
             auto *out = picture.ptr<cv::Vec3b>(rowOf(stored));
+            const std::uint8_t *in = indices.data() + static_cast<std::size_t>(stored) * w;
             for (int x = 0; x < w; ++x)
-                out[x] = colour(indices[static_cast<std::size_t>(stored) * w + x]);
+                out[x] = colour(in[x]);
         }
         return picture;
     }
 
+    const std::size_t stride = ((static_cast<std::size_t>(w) * bitsPerPixel + 31) / 32) * 4;
     for (int stored = 0; stored < h; ++stored) {
         const std::uint8_t *in = data.data() + static_cast<std::size_t>(stored) * stride;
         auto *out = picture.ptr<cv::Vec3b>(rowOf(stored));

@@ -9,9 +9,9 @@ namespace facedetect {
 // True when the bytes start with a GIF signature.
 bool LooksLikeGif(std::span<const std::uint8_t> bytes);
 
-// Decodes the first frame of a GIF into an 8-bit RGB picture of the frame's own size, the grid
-// PHP's GD decodes. Throws DecodeError on malformed data; a frame whose data ends early keeps
-// the pixels decoded so far and colour index 0 for the rest.
+// Decodes the first frame of a GIF (through giflib) into an 8-bit RGB picture of the frame's
+// own size, the grid PHP's GD decodes. Throws DecodeError on malformed data and on a frame
+// whose data ends before its last pixel.
 cv::Mat DecodeGif(std::span<const std::uint8_t> bytes);
 
 } // namespace facedetect

@@ -1,9 +1,5 @@
 #include "facedetector/engine/UprightPicture.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstring>
-#include <fstream>
 #include <vector>
 
 #include "facedetector/engine/ImageDecoder.h"
@@ -11,22 +7,6 @@
 
 namespace facedetect {
 namespace {
-
-std::vector<std::uint8_t> ReadFileBytes(const std::string &path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw DecodeError("cannot open the file: " + std::string(std::strerror(errno)));
-    file.seekg(0, std::ios::end);
-    const auto size = file.tellg();
-    if (size < 0 || size > INT_MAX)
-        throw DecodeError("cannot read the file");
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    file.seekg(0, std::ios::beg);
-    if (!bytes.empty() && !file.read(reinterpret_cast<char *>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
-        throw DecodeError("cannot read the file");
-    return bytes;
-}
 
 bool IsTiff(const std::vector<std::uint8_t> &bytes)
 {
@@ -87,8 +67,8 @@ cv::Mat TurnUpright(const cv::Mat &stored, int orientation)
 
 cv::Mat DecodeUprightImageFile(const std::string &path)
 {
-    cv::Mat picture = DecodeImageFile(path);
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+    const std::vector<std::uint8_t> bytes = ReadPictureFile(path);
+    cv::Mat picture = DecodeImageBytes(bytes);
     int orientation = ReadOrientationTag(bytes);
     if (IsTiff(bytes))
         orientation = TurnLeftByTiffReader(orientation);

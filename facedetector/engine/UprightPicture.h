@@ -9,7 +9,7 @@ namespace facedetect {
 // (2 to 8; 1 and anything else: unchanged), the way photo viewers show it.
 cv::Mat TurnUpright(const cv::Mat &stored, int orientation);
 
-// Decodes a picture file as DecodeImageFile does and turns it upright as the file's orientation
+// Reads and decodes a picture file as DecodeImageBytes does and turns it upright as the file's orientation
 // tag says, so that faces are searched, and reported, in the picture people see. Throws
 // DecodeError.
 cv::Mat DecodeUprightImageFile(const std::string &path);

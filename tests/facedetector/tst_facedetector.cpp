@@ -287,19 +287,26 @@ private slots:
     void facelessPicturesGiveNoFaces_data()
     {
         QTest::addColumn<QSize>("size");
-        QTest::newRow("plain picture") << QSize(320, 240);
-        QTest::newRow("one pixel") << QSize(1, 1);
-        QTest::newRow("long thin strip") << QSize(3000, 24);
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("blank");
+        QTest::newRow("plain picture") << QSize(320, 240) << QStringLiteral("faceless.png") << false;
+        QTest::newRow("one pixel") << QSize(1, 1) << QStringLiteral("faceless.png") << false;
+        QTest::newRow("long thin strip") << QSize(3000, 24) << QStringLiteral("faceless.png") << false;
+        // A few hundred bytes for 36 MB of pixels: still a picture, not a forged size.
+        QTest::newRow("blank picture, far smaller than its pixels") << QSize(4000, 3000) << QStringLiteral("blank.webp") << true;
     }
     void facelessPicturesGiveNoFaces()
     {
         QFETCH(QSize, size);
+        QFETCH(QString, name);
+        QFETCH(bool, blank);
         QImage image(size, QImage::Format_RGB32);
-        for (int y = 0; y < size.height(); ++y)
+        image.fill(Qt::white);
+        for (int y = 0; !blank && y < size.height(); ++y)
             for (int x = 0; x < size.width(); ++x)
                 image.setPixel(x, y, qRgb(40 + x % 200, 90, 160 + y % 90));
-        const QString path = work_.filePath(QStringLiteral("faceless.png"));
-        QVERIFY(image.save(path));
+        const QString path = work_.filePath(name);
+        QVERIFY(image.save(path, nullptr, 100)); // WEBP at 100: lossless
         const ScanResult result = Scan(path);
         QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
         QVERIFY(result.json[QStringLiteral("faces")].isArray());
@@ -318,6 +325,10 @@ private slots:
                                        << QStringLiteral("not a picture");
         QTest::newRow("truncated PNG") << QStringLiteral("cut.png") << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR", 16)
                                        << QStringLiteral("PNG data is damaged");
+        QTest::newRow("GIF cut off") << QStringLiteral("cut.gif")
+                                     << QByteArray("GIF89a\xd0\x07\xd0\x07\x80\x00\x00\x00\x00\x00\xff\xff\xff"
+                                                   "\x2c\x00\x00\x00\x00\xd0\x07\xd0\x07\x00\x02\x04\x84\x8f\xa9\xcb", 35)
+                                     << QStringLiteral("GIF data ends early");
         QTest::newRow("GIF without image") << QStringLiteral("empty.gif") << QByteArray("GIF89a\x01\x00\x01\x00\x00\x00\x00\x3b", 14)
                                            << QStringLiteral("holds no image");
     }
