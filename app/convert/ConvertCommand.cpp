@@ -1,6 +1,6 @@
-#include "convert/ConvertCommand.h"
+#include "app/convert/ConvertCommand.h"
 
-#include "convert/PictureOutputs.h"
+#include "app/convert/PictureOutputs.h"
 #include "platform/AppPaths.h"
 #include "platform/Errors.h"
 #include "processing/BatchRun.h"

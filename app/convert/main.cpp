@@ -1,7 +1,7 @@
 // mirelon-convert: the main window's "Convert" as a command, with no window.
-#include "convert/ConvertCommand.h"
-#include "convert/ConvertOptions.h"
-#include "convert/PictureArguments.h"
+#include "app/convert/ConvertCommand.h"
+#include "app/convert/ConvertOptions.h"
+#include "app/convert/PictureArguments.h"
 #include "platform/AppPaths.h"
 #include "processing/ActionRun.h"
 #include "processing/PhpRuntime.h"

@@ -1,4 +1,4 @@
-#include "convert/ConvertOptions.h"
+#include "app/convert/ConvertOptions.h"
 
 #include <QCommandLineParser>
 

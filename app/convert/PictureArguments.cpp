@@ -1,4 +1,4 @@
-#include "convert/PictureArguments.h"
+#include "app/convert/PictureArguments.h"
 
 #include "imagelist/FolderScan.h"
 #include "processing/ActionRun.h" // AbsoluteToCurrentFolder

@@ -1,4 +1,4 @@
-#include "convert/PictureOutputs.h"
+#include "app/convert/PictureOutputs.h"
 
 #include "scripts/ActionScripts.h"
 #include "scripts/OutputNaming.h"

@@ -1,5 +1,5 @@
 // The command line of mirelon-convert: defaults, every option, and each kind of bad usage.
-#include "convert/ConvertOptions.h"
+#include "app/convert/ConvertOptions.h"
 
 #include <QTest>
 

@@ -20,7 +20,7 @@
 namespace {
 const QString Command = QStringLiteral(MIRELON_BINARY_DIR "/mirelon-convert");
 // A copy of the command beside the stand-in library (see CMakeLists.txt).
-const QString StandInCommand = QStringLiteral(MIRELON_BINARY_DIR "/tests/convert/standin/mirelon-convert");
+const QString StandInCommand = QStringLiteral(MIRELON_BINARY_DIR "/tests/app/convert/standin/mirelon-convert");
 const QString TwoFaces = QStringLiteral(MIRELON_SHARED_DIR "/faces/2008_001009.jpg");
 const QString OtherPhoto = QStringLiteral(MIRELON_SHARED_DIR "/faces/2008_001322.jpg");
 

@@ -1,7 +1,7 @@
 #pragma once
-#include "convert/ConvertOptions.h"
-#include "convert/ConvertReport.h"
-#include "convert/StopSignals.h"
+#include "app/convert/ConvertOptions.h"
+#include "app/convert/ConvertReport.h"
+#include "app/convert/StopSignals.h"
 
 #include <QObject>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "convert/StopSignals.h"
+#include "app/convert/StopSignals.h"
 
 #include <QSocketNotifier>
 

@@ -1,4 +1,4 @@
-#include "convert/ConvertReport.h"
+#include "app/convert/ConvertReport.h"
 
 #include <csignal>
 
