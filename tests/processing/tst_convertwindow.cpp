@@ -7,6 +7,7 @@
 #include "app/TAppForm.h"
 #include "platform/Errors.h"
 #include "processing/RunPrompts.h"
+#include "tests/support/RunningProcesses.h"
 
 #include <QAction>
 #include <QApplication>
@@ -75,16 +76,10 @@ class TestConvertWindow : public QObject {
         return all;
     }
 
-    // Processes whose command line holds "sleep" and `seconds`.
+    // Whether a child marked by this sleep time still runs.
     static bool sleeperRuns(const char *seconds)
     {
-        const QByteArray marker = QByteArrayLiteral("sleep\0") + seconds;
-        for (const QString &pid : QDir("/proc").entryList(QDir::Dirs)) {
-            QFile cmdline("/proc/" + pid + "/cmdline");
-            if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(marker))
-                return true;
-        }
-        return false;
+        return !ProcessesWithCommandLine(SleepCommandLine(seconds)).isEmpty();
     }
 
 private slots:

@@ -1,5 +1,6 @@
 // One image's command run without blocking: output, exit, time limit, stop, bounded output.
 #include "processing/ImageJob.h"
+#include "tests/support/RunningProcesses.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -38,23 +39,6 @@ Ran run(const QString &command, const QString &directory, std::chrono::milliseco
     return ran;
 }
 
-// The command line of "sleep <seconds>" as /proc shows it.
-QByteArray sleeping(const char *seconds)
-{
-    return QByteArrayLiteral("sleep\0") + seconds;
-}
-
-// Processes whose command line holds `marker`.
-QStringList processesWith(const QByteArray &marker)
-{
-    QStringList found;
-    for (const QString &pid : QDir("/proc").entryList(QDir::Dirs)) {
-        QFile cmdline("/proc/" + pid + "/cmdline");
-        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(marker))
-            found << pid;
-    }
-    return found;
-}
 } // namespace
 
 class TestImageJob : public QObject {
@@ -135,7 +119,7 @@ private slots:
         QCOMPARE(ran.result.timedOut, !byStop);
         QVERIFY2(ran.milliseconds < 300 + 500, qPrintable(QString::number(ran.milliseconds)));
         QVERIFY(!QFile::exists(dir.filePath("after")));
-        QVERIFY(QTest::qWaitFor([&] { return processesWith(sleeping(marker)).isEmpty(); }, 1000));
+        QVERIFY(QTest::qWaitFor([&] { return ProcessesWithCommandLine(SleepCommandLine(marker)).isEmpty(); }, 1000));
     }
 
     // A command that never stops writing: the window keeps only the first and last part.
@@ -161,9 +145,9 @@ private slots:
         {
             ImageJob job("sleep 987.75", dir.path(), 0ms);
             job.start();
-            QTRY_VERIFY(!processesWith(sleeping("987.75")).isEmpty());
+            QTRY_VERIFY(!ProcessesWithCommandLine(SleepCommandLine("987.75")).isEmpty());
         }
-        QTRY_VERIFY_WITH_TIMEOUT(processesWith(sleeping("987.75")).isEmpty(), 1000); // SIGKILL takes a moment
+        QTRY_VERIFY_WITH_TIMEOUT(ProcessesWithCommandLine(SleepCommandLine("987.75")).isEmpty(), 1000); // SIGKILL takes a moment
     }
 };
 
