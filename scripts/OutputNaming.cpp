@@ -32,22 +32,20 @@ FileNameParts SplitFileName(const QString &filename)
 }
 
 namespace {
-// Any entry takes a name: a file, a folder, a FIFO, a link (dangling or not, never followed).
-bool fileExists(const QString &path)
+// The n-th name of a stem: the stem itself for 1, else "stem (n)".
+QString NumberedStem(const QString &stem, quint64 n)
 {
-    return EntryExists(path);
+    return n == 1 ? stem : stem + QStringLiteral(" (") + QString::number(n) + QLatin1Char(')');
 }
 
 // The first free name as folder and base without the extension: "base" itself when
-// "base.ext" is free, else "base (2)", "base (3)", ...
+// "base.ext" is free, else "base (2)", "base (3)", ... Any entry takes a name (EntryExists).
 QString FirstFreeStem(const FileNameParts &parts)
 {
     const QString stem = parts.folder + parts.base;
-    if (!fileExists(stem + parts.extension))
-        return stem;
-    for (quint64 n = 2;; ++n) {
-        const QString candidate = stem + QStringLiteral(" (") + QString::number(n) + QLatin1Char(')');
-        if (!fileExists(candidate + parts.extension))
+    for (quint64 n = 1;; ++n) {
+        const QString candidate = NumberedStem(stem, n);
+        if (!EntryExists(candidate + parts.extension))
             return candidate;
     }
 }
@@ -157,8 +155,7 @@ QString MoveToFreeName(const QString &source, const QString &folder, const QStri
     const QByteArray from = QFile::encodeName(source);
     bool sameFileSystem = true;
     for (quint64 n = 1;; ++n) {
-        const QString name = WithTrailingSlash(folder) + stem
-                             + (n == 1 ? QString() : QStringLiteral(" (%1)").arg(n)) + extension;
+        const QString name = NumberedStem(WithTrailingSlash(folder) + stem, n) + extension;
         CheckPathCharacters(name);
         const QByteArray to = QFile::encodeName(name);
         int failure = 0;
