@@ -9,7 +9,7 @@ function(mirelon_add_test)
   target_compile_definitions(${T_NAME} PRIVATE
     MIRELON_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     MIRELON_BINARY_DIR="${CMAKE_BINARY_DIR}"
-    MIRELON_SHARED_DIR="${PROJECT_SOURCE_DIR}/../shared")
+    MIRELON_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   # Widget tests draw offscreen; the maker's service is a closed loopback port unless a test
   # starts its own server, and per-user state goes to a folder of the build tree.

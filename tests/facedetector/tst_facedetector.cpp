@@ -48,12 +48,6 @@ struct ScanResult {
     QJsonObject json;
 };
 
-QString FacesDir()
-{
-    const QString fromEnvironment = qEnvironmentVariable("MIRELON_SHARED_DIR");
-    return (fromEnvironment.isEmpty() ? QStringLiteral(MIRELON_SHARED_DIR) : fromEnvironment) + QStringLiteral("/faces");
-}
-
 QList<QRect> ParseEngineLines(const QByteArray &output)
 {
     QList<QRect> faces;
@@ -181,9 +175,8 @@ private slots:
     {
         QVERIFY(work_.isValid());
         QVERIFY2(QFile::exists(Engine) && QFile::exists(Library), "build mirelon-facedetect first");
-        faceImage_ = FacesDir() + QStringLiteral("/2008_001322.jpg");
-        if (!QFile::exists(faceImage_))
-            QSKIP("the shared face pictures are not there; set MIRELON_SHARED_DIR");
+        faceImage_ = QStringLiteral(MIRELON_TEST_DATA_DIR "/faces/2008_001322.jpg");
+        QVERIFY2(QFile::exists(faceImage_), "the face pictures of tests/data/faces are missing");
 
         scanScript_ = work_.filePath(QStringLiteral("scan.php"));
         QFile script(scanScript_);
@@ -469,9 +462,9 @@ private slots:
     {
         QTest::addColumn<QString>("format");
         QTest::addColumn<int>("orientation");
-        for (const char *format : {"JPEG", "TIFF"})
+        for (const QString &format : {QStringLiteral("JPEG"), QStringLiteral("TIFF")})
             for (int orientation = 1; orientation <= 8; ++orientation)
-                QTest::addRow("%s %d", format, orientation) << QString::fromLatin1(format) << orientation;
+                QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(format).arg(orientation))) << format << orientation;
     }
     void searchesTaggedPhotosUpright()
     {

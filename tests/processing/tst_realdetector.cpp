@@ -14,7 +14,7 @@
 
 namespace {
 const QString RealLibrary = QStringLiteral(MIRELON_BINARY_DIR "/FaceDetector.php");
-const QString Photo = QStringLiteral(MIRELON_SHARED_DIR "/faces/2008_001009.jpg"); // two faces
+const QString Photo = QStringLiteral(MIRELON_TEST_DATA_DIR "/faces/2008_001009.jpg"); // two faces
 const QList<QRect> PhotoFaces = {QRect(145, 79, 76, 76), QRect(125, 214, 90, 91)};
 
 double overlap(const QRect &a, const QRect &b)
@@ -79,8 +79,7 @@ class TestRealDetector : public QObject {
 private slots:
     void initTestCase()
     {
-        if (!QFile::exists(Photo))
-            QSKIP("the shared face pictures are not beside the project");
+        QVERIFY2(QFile::exists(Photo), "the face pictures of tests/data/faces are missing");
         QVERIFY(QFile::exists(RealLibrary));
     }
 
