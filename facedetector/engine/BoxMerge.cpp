@@ -27,7 +27,9 @@ float IoU(const Detection &a, const Detection &b)
 
 std::vector<Detection> BlendOverlapping(std::vector<Detection> candidates, float iouThreshold)
 {
-    std::sort(candidates.begin(), candidates.end(), [](const Detection &a, const Detection &b) { return a.score > b.score; });
+    // Stable: a face seen alike by two overlapping tiles gives equal scores, and which of them
+    // leads its group must follow the candidates' order, not the sort's whim.
+    std::stable_sort(candidates.begin(), candidates.end(), [](const Detection &a, const Detection &b) { return a.score > b.score; });
     std::vector<Detection> blended;
     std::vector<bool> used(candidates.size(), false);
     for (std::size_t i = 0; i < candidates.size(); ++i) {

@@ -69,14 +69,16 @@ std::vector<Detection> RunTiles(const std::vector<Level> &levels, const std::vec
 
     std::atomic<std::size_t> next{0};
     std::mutex lock;
-    std::vector<Detection> candidates;
+    // Each item's candidates in a place of their own: which worker takes which item, and in what
+    // order they end, depends on the load; the merge must not, or the faces found would.
+    std::vector<std::vector<Detection>> perItem(work.size());
     std::exception_ptr failure;
 
     auto worker = [&] {
         try {
             YuNetModel model(modelBytes);
-            std::vector<Detection> found;
             for (std::size_t i = next++; i < work.size(); i = next++) {
+                std::vector<Detection> &found = perItem[i];
                 const WorkItem &item = work[i];
                 const Level &level = levels[item.level];
                 const cv::Rect inside(item.tile.x, item.tile.y, item.tile.width, item.tile.height);
@@ -95,8 +97,6 @@ std::vector<Detection> RunTiles(const std::vector<Level> &levels, const std::vec
                     found.push_back(mapped);
                 }
             }
-            std::lock_guard guard(lock);
-            candidates.insert(candidates.end(), found.begin(), found.end());
         } catch (...) {
             std::lock_guard guard(lock);
             if (!failure)
@@ -117,6 +117,9 @@ std::vector<Detection> RunTiles(const std::vector<Level> &levels, const std::vec
     cv::setNumThreads(openCvThreads);
     if (failure)
         std::rethrow_exception(failure);
+    std::vector<Detection> candidates;
+    for (const std::vector<Detection> &found : perItem)
+        candidates.insert(candidates.end(), found.begin(), found.end());
     return candidates;
 }
 
