@@ -16,10 +16,10 @@
 #include <cstdio>
 
 ConvertCommand::ConvertCommand(const ConvertOptions &options, const QStringList &pictures, const QString &phpDir,
-                               const QString &destination, bool terminal)
+                               const QString &destination, const ReportStyle &style)
     : options_(options), pictures_(pictures), phpDir_(phpDir), libraryPath_(LibraryPath(ExecutableFolder())),
       destination_(destination), private_(QDir::tempPath() + QStringLiteral("/mirelon-convert-XXXXXX")),
-      report_(stderr, terminal, int(pictures.size())), states_(size_t(pictures.size()), State::Waiting)
+      report_(stderr, stdout, style, int(pictures.size())), states_(size_t(pictures.size()), State::Waiting)
 {
     connect(&signals_, &StopSignals::stopRequested, this, [this] {
         if (run_)
@@ -51,7 +51,10 @@ bool ConvertCommand::start()
             QDir(stagingFolder(int(outcome.index))).removeRecursively();
             return;
         }
-        imageEnded(int(outcome.index), outcome.failure.value_or(QString()));
+        QString failure = outcome.failure.value_or(QString());
+        if (outcome.failure && options_.verbose) // the one-line reason, then all the picture printed
+            failure += QLatin1Char('\n') + outcome.output;
+        imageEnded(int(outcome.index), failure);
         const std::optional<qint64> left = run_->millisecondsLeft();
         report_.progress(int(run_->done()), failed_, left ? TimeLeftText(*left) : QString());
     });

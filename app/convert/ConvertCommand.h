@@ -20,7 +20,7 @@ class ConvertCommand : public QObject {
     Q_OBJECT
 public:
     ConvertCommand(const ConvertOptions &options, const QStringList &pictures, const QString &phpDir,
-                   const QString &destination, bool terminal);
+                   const QString &destination, const ReportStyle &style);
     ~ConvertCommand() override;
 
     // Starts the run; false (with the reason on standard error) when the private folder

@@ -24,31 +24,60 @@ int wholeNumber(const QString &option, const QString &text, int lowest, int high
                              .arg(option).arg(lowest).arg(highest).arg(text));
     return value;
 }
+
+QCommandLineOption withValue(const QString &shortName, const QString &longName, const QString &valueName)
+{
+    QStringList names{longName};
+    if (!shortName.isEmpty())
+        names.prepend(shortName);
+    return QCommandLineOption(names, QString(), valueName);
+}
+
+// The parser's own texts ("Unknown option 'x'.") in the style of the command's other messages.
+QString usageText(const QCommandLineParser &parser)
+{
+    if (!parser.unknownOptionNames().isEmpty()) {
+        const QString name = parser.unknownOptionNames().constFirst();
+        return QStringLiteral("unknown option \"%1%2\"").arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name);
+    }
+    QString text = parser.errorText();
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    if (!text.isEmpty())
+        text[0] = text[0].toLower();
+    return text;
+}
 } // namespace
 
 ConvertOptions ParseConvertArguments(const QStringList &arguments, int cores)
 {
     QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption action(QStringLiteral("action"), QString(), QStringLiteral("ACTION"));
-    const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("FORMAT"));
-    const QCommandLineOption destination(QStringLiteral("destination"), QString(), QStringLiteral("DIR"));
-    const QCommandLineOption jobs(QStringLiteral("jobs"), QString(), QStringLiteral("N"));
-    const QCommandLineOption timeLimit(QStringLiteral("time-limit"), QString(), QStringLiteral("SECONDS"));
-    const QCommandLineOption help(QStringLiteral("help"));
-    parser.addOptions({action, format, destination, jobs, timeLimit, help});
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    const QCommandLineOption action = withValue(QStringLiteral("a"), QStringLiteral("action"), QStringLiteral("ACTION"));
+    const QCommandLineOption format = withValue(QStringLiteral("f"), QStringLiteral("format"), QStringLiteral("FORMAT"));
+    const QCommandLineOption destination = withValue(QStringLiteral("d"), QStringLiteral("destination"), QStringLiteral("DIR"));
+    const QCommandLineOption jobs = withValue(QStringLiteral("j"), QStringLiteral("jobs"), QStringLiteral("N"));
+    const QCommandLineOption timeLimit = withValue(QStringLiteral("t"), QStringLiteral("time-limit"), QStringLiteral("SECONDS"));
+    const QCommandLineOption filesFrom = withValue(QString(), QStringLiteral("files-from"), QStringLiteral("FILE"));
+    const QCommandLineOption null(QStringList{QStringLiteral("0"), QStringLiteral("null")});
+    const QCommandLineOption quiet(QStringList{QStringLiteral("q"), QStringLiteral("quiet")});
+    const QCommandLineOption verbose(QStringList{QStringLiteral("v"), QStringLiteral("verbose")});
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("V"), QStringLiteral("version")});
+    parser.addOptions({action, format, destination, jobs, timeLimit, filesFrom, null, quiet, verbose, help, version});
     // The parser takes the first argument for the program's name.
     if (!parser.parse(QStringList{QStringLiteral("mirelon-convert")} + arguments))
-        throw UsageError(parser.errorText());
+        throw UsageError(usageText(parser));
 
     ConvertOptions options;
-    if (parser.isSet(help)) {
-        options.help = true;
+    if (parser.isSet(help) || parser.isSet(version)) {
+        options.help = parser.isSet(help);
+        options.version = !options.help;
         return options;
     }
     for (const QCommandLineOption &single : {action, format, destination, jobs, timeLimit})
         if (parser.values(single).size() > 1)
-            throw UsageError(QStringLiteral("--%1 is given more than once").arg(single.names().constFirst()));
+            throw UsageError(QStringLiteral("--%1 is given more than once").arg(single.names().constLast()));
 
     if (parser.isSet(action)) {
         const QString word = parser.value(action);
@@ -73,27 +102,44 @@ ConvertOptions ParseConvertArguments(const QStringList &arguments, int cores)
     if (parser.isSet(timeLimit))
         options.timeLimitSeconds = wholeNumber(QStringLiteral("time-limit"), parser.value(timeLimit), 1, 7 * 24 * 3600);
     options.paths = parser.positionalArguments();
-    if (options.paths.isEmpty())
-        throw UsageError(QStringLiteral("no pictures given (PATH...)"));
+    options.filesFrom = parser.values(filesFrom);
+    if (options.filesFrom.contains(QString()))
+        throw UsageError(QStringLiteral("--files-from takes a file name, not \"\""));
+    if (options.paths.count(StandardInputName) + options.filesFrom.count(StandardInputName) > 1)
+        throw UsageError(QStringLiteral("standard input (-) is given more than once"));
+    if (options.paths.isEmpty() && options.filesFrom.isEmpty())
+        throw UsageError(QStringLiteral("no pictures given (PATH..., - or --files-from FILE)"));
+    options.nulSeparated = parser.isSet(null);
+    options.quiet = parser.isSet(quiet);
+    options.verbose = parser.isSet(verbose);
     return options;
 }
 
 QString ConvertUsage()
 {
     return QStringLiteral(
-        "Usage: mirelon-convert [--action ACTION] [--format FORMAT] --destination DIR\n"
-        "                       [--jobs N] [--time-limit SECONDS] PATH...\n"
+        "Usage: mirelon-convert [OPTION]... -d DIR PATH...\n"
+        "       mirelon-convert [OPTION]... -d DIR --files-from FILE\n"
+        "       find ... -print0 | mirelon-convert [OPTION]... -0 -d DIR -\n"
         "Finds the faces in each picture and writes the result into DIR, named after the picture.\n"
-        "A PATH is a picture or a folder (its pictures: bmp, gif, png, tif, tiff, jpg, jpeg).\n"
+        "A PATH is a picture or a folder (its pictures: bmp, gif, png, tif, tiff, jpg, jpeg);\n"
+        "\"-\" reads a list of PATHs from standard input, one a line.\n"
         "\n"
-        "  --action ACTION        export (face positions as text), mark, blur or save (each face\n"
-        "                         as a picture of its own); default mark\n"
-        "  --format FORMAT        png, jpg, webp or bmp; default png\n"
-        "  --destination DIR      the output folder, created when missing\n"
-        "  --jobs N               pictures at a time; default the number of cores\n"
-        "  --time-limit SECONDS   a picture taking longer fails; default 600\n"
-        "  --help                 show this text\n"
+        "  -a, --action ACTION       export (face positions as text), mark, blur or save (each\n"
+        "                            face as a picture of its own); default mark\n"
+        "  -f, --format FORMAT       png, jpg, webp or bmp; default png\n"
+        "  -d, --destination DIR     the output folder, created when missing\n"
+        "  -j, --jobs N              pictures at a time; default the number of cores\n"
+        "  -t, --time-limit SECONDS  a picture taking longer fails; default 600\n"
+        "      --files-from FILE     also convert the PATHs listed in FILE, one a line\n"
+        "  -0, --null                lists in and out are separated by NUL bytes, not newlines\n"
+        "  -q, --quiet               no progress on standard error, only failures\n"
+        "  -v, --verbose             each failure with its full text, not only its first line\n"
+        "  -h, --help                show this text\n"
+        "  -V, --version             show the version\n"
         "\n"
-        "Existing files are never overwritten: a taken name gets \" (2)\", \" (3)\", ...\n"
-        "Exit status: 0 all pictures done, 1 some failed, 2 bad usage, 130/143 interrupted.\n");
+        "Each file written goes on standard output, one path a line; progress and failures go\n"
+        "to standard error. Existing files are never overwritten: a taken name gets \" (2)\", ...\n"
+        "Exit status: 0 all pictures done (also when the given folders hold none), 1 some\n"
+        "failed or a PATH is missing, 2 bad usage, 130/143 interrupted.\n");
 }

@@ -6,17 +6,21 @@
 
 #include <stdexcept>
 
-// The command line of mirelon-convert:
-//   --action export|mark|blur|save  --format png|jpg|webp|bmp  --destination DIR
-//   [--jobs N] [--time-limit SECONDS] PATH...
+// The command line of mirelon-convert (ConvertUsage() lists it). Short options may be
+// compacted (-qj4); a PATH of "-" stands for the list of paths on standard input.
 struct ConvertOptions {
     Action action = Action::MarkFacesInImage;
     QString format = QStringLiteral("png"); // lower case, as the scripts take it
     QString destination;
     int jobs = 1;
     int timeLimitSeconds = 600;
-    QStringList paths;
-    bool help = false; // --help: print the usage and do nothing else
+    QStringList paths;     // as given, "-" included
+    QStringList filesFrom; // --files-from FILE, in order; "-" is standard input
+    bool nulSeparated = false; // -0: lists in and out are separated by NUL bytes, not newlines
+    bool quiet = false;        // no progress on standard error, only failures
+    bool verbose = false;      // each failure with its full text, not only its first line
+    bool help = false;         // --help: print the usage and do nothing else
+    bool version = false;      // --version: print the version and do nothing else
 };
 
 // Bad usage; the text is one line for standard error.
@@ -31,9 +35,12 @@ private:
 
 constexpr int MaximumJobs = 256;
 
+// The name standing for standard input, as a PATH or as the FILE of --files-from.
+inline const QString StandardInputName = QStringLiteral("-");
+
 // Reads the arguments after the program name; `cores` is the default of --jobs. Raises
 // UsageError for an unknown option, action or format, a missing or empty destination, a value
-// out of range, or no PATH.
+// out of range, standard input named twice, or neither a PATH nor a list.
 ConvertOptions ParseConvertArguments(const QStringList &arguments, int cores);
 
 // The text printed by --help.

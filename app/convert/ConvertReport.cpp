@@ -2,8 +2,8 @@
 
 #include <csignal>
 
-ConvertReport::ConvertReport(std::FILE *stream, bool terminal, int total)
-    : stream_(stream), terminal_(terminal), total_(total)
+ConvertReport::ConvertReport(std::FILE *errors, std::FILE *outputs, const ReportStyle &style, int total)
+    : errors_(errors), outputs_(outputs), style_(style), total_(total)
 {
 }
 
@@ -25,50 +25,67 @@ QString PictureDoneText(int done, int total, const QString &picture, const QStri
         .arg(picture, outputs.isEmpty() ? QStringLiteral("no faces") : outputs.join(QStringLiteral(", ")));
 }
 
-QString PictureFailedText(const QString &picture, const QString &reason)
+QString PictureFailedText(const QString &picture, const QString &reason, bool whole)
 {
-    const QString firstLine = reason.section(QLatin1Char('\n'), 0, 0).trimmed();
+    QStringList lines = reason.trimmed().split(QLatin1Char('\n'));
+    if (!whole)
+        lines = lines.mid(0, 1);
+    for (QString &line : lines)
+        line = line.trimmed();
+    lines.removeAll(QString());
     return QStringLiteral("mirelon-convert: ") + picture + QStringLiteral(": ")
-           + (firstLine.isEmpty() ? QStringLiteral("failed") : firstLine);
+           + (lines.isEmpty() ? QStringLiteral("failed") : lines.join(QStringLiteral("\n    ")));
+}
+
+QString CountOfPictures(int count, int total, const QString &what)
+{
+    return QStringLiteral("%1 of %2 %3 %4")
+        .arg(count)
+        .arg(total)
+        .arg(total == 1 ? QStringLiteral("picture") : QStringLiteral("pictures"), what);
 }
 
 void ConvertReport::line(const QString &text)
 {
-    const QByteArray bytes = (terminal_ ? QStringLiteral("\r\033[K") : QString()).toUtf8() + text.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream_);
-    std::fflush(stream_); // the progress line comes back with the next progress()
+    const QByteArray bytes = (style_.terminal ? QStringLiteral("\r\033[K") : QString()).toUtf8() + text.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), errors_);
+    std::fflush(errors_); // the progress line comes back with the next progress()
 }
 
 void ConvertReport::progress(int done, int failed, const QString &timeLeft)
 {
-    if (terminal_) {
+    if (style_.terminal && !style_.quiet) {
         const QByteArray bytes = "\r\033[K" + ProgressText(done, total_, failed, timeLeft).toUtf8();
-        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream_);
-        std::fflush(stream_);
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), errors_);
+        std::fflush(errors_);
     }
 }
 
 void ConvertReport::pictureDone(int done, const QString &picture, const QStringList &outputs)
 {
-    if (!terminal_)
+    for (const QString &output : outputs) {
+        const QByteArray bytes = output.toUtf8() + style_.separator;
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), outputs_);
+    }
+    std::fflush(outputs_);
+    if (!style_.terminal && !style_.quiet)
         line(PictureDoneText(done, total_, picture, outputs));
 }
 
 void ConvertReport::pictureFailed(const QString &picture, const QString &reason)
 {
-    line(PictureFailedText(picture, reason));
+    line(PictureFailedText(picture, reason, style_.verbose));
 }
 
 void ConvertReport::finish(int done, int failed, int interruptedBySignal)
 {
-    if (terminal_)
-        std::fputs("\r\033[K", stream_);
+    if (style_.terminal && !style_.quiet)
+        std::fputs("\r\033[K", errors_);
     if (interruptedBySignal != 0)
-        line(QStringLiteral("mirelon-convert: stopped by %1: %2 of %3 pictures done")
-                 .arg(interruptedBySignal == SIGINT ? QStringLiteral("Ctrl+C") : QStringLiteral("SIGTERM"))
-                 .arg(done)
-                 .arg(total_));
+        line(QStringLiteral("mirelon-convert: stopped by %1: %2")
+                 .arg(interruptedBySignal == SIGINT ? QStringLiteral("Ctrl+C") : QStringLiteral("SIGTERM"),
+                      CountOfPictures(done, total_, QStringLiteral("done"))));
     else if (failed > 0)
-        line(QStringLiteral("mirelon-convert: %1 of %2 pictures failed").arg(failed).arg(total_));
-    std::fflush(stream_);
+        line(QStringLiteral("mirelon-convert: ") + CountOfPictures(failed, total_, QStringLiteral("failed")));
+    std::fflush(errors_);
 }

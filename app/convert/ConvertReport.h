@@ -4,13 +4,22 @@
 
 #include <cstdio>
 
-// What the command tells about its pictures on standard error. On a terminal one progress line
-// is redrawn in place ("12 of 200 done, 1 failed, about 1 min left"); otherwise every picture
-// gets a line of its own as it ends, which a log or another program can follow. A failed
-// picture is always named with its reason, on a line of its own.
+// How the command reports: what goes to standard error, and how the written paths are listed.
+struct ReportStyle {
+    bool terminal = false; // standard error is a terminal: one progress line redrawn in place
+    bool quiet = false;    // no progress and no per-picture lines, only failures
+    bool verbose = false;  // a failure with its whole text, not only its first line
+    char separator = '\n'; // after each path on the output list ('\0' with -0)
+};
+
+// What the command tells about its pictures. Every file written goes to `outputs` (standard
+// output), one path a line, as soon as it has its name, so that another program can take it
+// from there. Standard error carries the rest: on a terminal one progress line redrawn in place
+// ("12 of 200 done, 1 failed, about 1 min left"); otherwise a line per picture as it ends. A
+// failed picture is always named with its reason, on a line of its own.
 class ConvertReport {
 public:
-    ConvertReport(std::FILE *stream, bool terminal, int total);
+    ConvertReport(std::FILE *errors, std::FILE *outputs, const ReportStyle &style, int total);
 
     void progress(int done, int failed, const QString &timeLeft);
     void pictureDone(int done, const QString &picture, const QStringList &outputs);
@@ -22,8 +31,9 @@ public:
 private:
     void line(const QString &text);
 
-    std::FILE *stream_;
-    bool terminal_;
+    std::FILE *errors_;
+    std::FILE *outputs_;
+    ReportStyle style_;
     int total_;
 };
 
@@ -31,5 +41,8 @@ private:
 QString ProgressText(int done, int total, int failed, const QString &timeLeft);
 // "[12/200] /in/a.jpg -> /out/a.png" (several outputs separated by ", ", none as "no faces").
 QString PictureDoneText(int done, int total, const QString &picture, const QStringList &outputs);
-// "mirelon-convert: /in/b.jpg: reason", the reason cut to its first line.
-QString PictureFailedText(const QString &picture, const QString &reason);
+// "mirelon-convert: /in/b.jpg: reason", the reason cut to its first line unless `whole`; the
+// lines after the first are indented.
+QString PictureFailedText(const QString &picture, const QString &reason, bool whole = false);
+// "1 of 1 picture failed", "2 of 5 pictures done": the noun agrees with the total.
+QString CountOfPictures(int count, int total, const QString &what);

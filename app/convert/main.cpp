@@ -2,7 +2,9 @@
 #include "app/convert/ConvertCommand.h"
 #include "app/convert/ConvertOptions.h"
 #include "app/convert/PictureArguments.h"
+#include "app/convert/PictureList.h"
 #include "platform/AppPaths.h"
+#include "platform/Errors.h"
 #include "processing/ActionRun.h"
 #include "processing/PhpRuntime.h"
 
@@ -39,6 +41,26 @@ QStringList argumentsOf(int argc, char *argv[], QString *notUtf8)
     }
     return arguments;
 }
+// The PATHs to convert: those given, "-" replaced by the list on standard input, then those of
+// each --files-from list. Entries of a list that cannot be names go to `problems`.
+QStringList givenPaths(const ConvertOptions &options, QStringList *problems)
+{
+    QStringList paths;
+    const auto take = [&](const QString &list) {
+        const PictureList read = ReadPictureList(list, options.nulSeparated, stdin);
+        paths += read.paths;
+        *problems += read.problems;
+    };
+    for (const QString &path : options.paths) {
+        if (path == StandardInputName)
+            take(path);
+        else
+            paths += path;
+    }
+    for (const QString &list : options.filesFrom)
+        take(list);
+    return paths;
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -58,8 +80,8 @@ int main(int argc, char *argv[])
         complain(error.message() + QStringLiteral(" (see mirelon-convert --help)"));
         return ExitUsage;
     }
-    if (options.help) {
-        std::fputs(ConvertUsage().toUtf8().constData(), stdout);
+    if (options.help || options.version) {
+        std::fputs(options.help ? ConvertUsage().toUtf8().constData() : "mirelon-convert " MIRELON_VERSION "\n", stdout);
         return 0;
     }
     if (!notUtf8.isEmpty()) {
@@ -67,12 +89,26 @@ int main(int argc, char *argv[])
         return ExitUsage;
     }
 
-    const PictureArguments pictures = ExpandPictureArguments(options.paths);
+    QStringList paths;
+    QStringList problems;
+    try {
+        paths = givenPaths(options, &problems);
+    } catch (const MirelonError &error) {
+        complain(error.message());
+        return ExitFailed;
+    }
+    PictureArguments pictures = ExpandPictureArguments(paths);
+    pictures.problems = problems + pictures.problems;
     for (const QString &problem : pictures.problems)
         complain(problem);
+    // Folders that exist but hold no picture (a nightly run over an empty drop folder) are no
+    // failure: nothing to do, and the destination is left as it is.
     if (pictures.pictures.isEmpty()) {
-        complain(QStringLiteral("no pictures in the given paths"));
-        return ExitUsage;
+        if (!pictures.problems.isEmpty())
+            return ExitFailed;
+        if (!options.quiet)
+            complain(QStringLiteral("no pictures to convert"));
+        return 0;
     }
 
     const QString phpDir = PhpDirOf(ExecutableFolder());
@@ -87,7 +123,12 @@ int main(int argc, char *argv[])
         return ExitFailed;
     }
 
-    ConvertCommand command(options, pictures.pictures, phpDir, destination, ::isatty(STDERR_FILENO) == 1);
+    ReportStyle style;
+    style.terminal = ::isatty(STDERR_FILENO) == 1;
+    style.quiet = options.quiet;
+    style.verbose = options.verbose;
+    style.separator = options.nulSeparated ? '\0' : '\n';
+    ConvertCommand command(options, pictures.pictures, phpDir, destination, style);
     if (!command.start())
         return ExitFailed;
     const int status = app.exec();

@@ -21,15 +21,17 @@ namespace {
 const QString Command = QStringLiteral(MIRELON_BINARY_DIR "/mirelon-convert");
 // A copy of the command beside the stand-in library (see CMakeLists.txt).
 const QString StandInCommand = QStringLiteral(MIRELON_BINARY_DIR "/tests/app/convert/standin/mirelon-convert");
-const QString TwoFaces = QStringLiteral(MIRELON_SHARED_DIR "/faces/2008_001009.jpg");
-const QString OtherPhoto = QStringLiteral(MIRELON_SHARED_DIR "/faces/2008_001322.jpg");
+const QString TwoFaces = QStringLiteral(MIRELON_TEST_DATA_DIR "/faces/2008_001009.jpg");
+const QString OtherPhoto = QStringLiteral(MIRELON_TEST_DATA_DIR "/faces/2008_001322.jpg");
 
 struct Result {
     int exitCode = -1;
     QString standardError;
+    QByteArray standardOutput;
 };
 
-Result run(const QString &command, const QStringList &arguments, const QString &temporaryFolder = QString())
+Result run(const QString &command, const QStringList &arguments, const QString &temporaryFolder = QString(),
+           const QByteArray &input = QByteArray())
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -37,10 +39,12 @@ Result run(const QString &command, const QStringList &arguments, const QString &
         environment.insert(QStringLiteral("TMPDIR"), temporaryFolder);
     process.setProcessEnvironment(environment);
     process.start(command, arguments);
+    process.write(input);
+    process.closeWriteChannel();
     if (!process.waitForFinished(120000))
         return {};
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardError())};
+            QString::fromUtf8(process.readAllStandardError()), process.readAllStandardOutput()};
 }
 
 QStringList entries(const QString &folder)
@@ -114,6 +118,12 @@ qsizetype countRunning(const QList<ProcessEntry> &entries, const QByteArray &com
                          [&](const ProcessEntry &entry) { return entry.commandLine == commandLine; });
 }
 
+// The current data row's tag as a plain file name.
+QString forRow()
+{
+    return QString::fromUtf8(QTest::currentDataTag()).replace(QRegularExpression("\\W"), "_");
+}
+
 // Makes the stand-in library take `seconds` over `picture`, in a child "sleep" process.
 bool makeSlow(const QString &picture, const char *seconds)
 {
@@ -129,8 +139,7 @@ class TestConvertCommand : public QObject {
 private slots:
     void initTestCase()
     {
-        if (!QFile::exists(TwoFaces))
-            QSKIP("the shared face pictures are not beside the project");
+        QVERIFY2(QFile::exists(TwoFaces) && QFile::exists(OtherPhoto), "the face pictures of tests/data/faces are missing");
         QVERIFY(QFileInfo(Command).isExecutable());
     }
 
@@ -231,8 +240,7 @@ private slots:
     // On a terminal the progress is one line redrawn in place, and the pictures get no lines.
     void progressOnATerminal()
     {
-        if (QStandardPaths::findExecutable("script").isEmpty())
-            QSKIP("script (bsdutils) is not installed");
+        QVERIFY2(!QStandardPaths::findExecutable("script").isEmpty(), "script (bsdutils) is not installed");
         const QString out = dir.filePath("terminal-out");
         QProcess terminal; // script runs the command with a pseudo-terminal as its standard error
         terminal.start("script", {"-qec", ShellQuoted(Command) + " --action export --destination " + ShellQuoted(out) + " "
@@ -253,7 +261,7 @@ private slots:
         QTest::newRow("unknown action") << QStringList{"--action", "paint", "--destination", "o", TwoFaces} << "unknown action";
         QTest::newRow("missing destination") << QStringList{TwoFaces} << "missing destination";
         QTest::newRow("no paths") << QStringList{"--destination", "o"} << "no pictures";
-        QTest::newRow("empty folder") << QStringList{"--destination", "o", "EMPTY"} << "no pictures";
+        QTest::newRow("unknown short option") << QStringList{"-x", "-d", "o", TwoFaces} << "unknown option \"-x\"";
     }
     void badUsage()
     {
@@ -280,13 +288,134 @@ private slots:
         QCOMPARE(entries(out), QStringList{"2008_001009.txt"});
     }
 
-    void helpAndManual()
+    void helpAndVersion_data()
     {
-        QProcess help;
-        help.start(Command, {"--help"});
-        QVERIFY(help.waitForFinished());
-        QCOMPARE(help.exitCode(), 0);
-        QVERIFY(help.readAllStandardOutput().startsWith("Usage: mirelon-convert"));
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("-h") << "-h" << "Usage: mirelon-convert ";
+        QTest::newRow("--help") << "--help" << "Usage: mirelon-convert ";
+        QTest::newRow("-V") << "-V" << "mirelon-convert " MIRELON_VERSION "\n";
+        QTest::newRow("--version") << "--version" << "mirelon-convert " MIRELON_VERSION "\n";
+    }
+    void helpAndVersion()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, start);
+        const Result result = run(Command, {option});
+        QCOMPARE(result.exitCode, 0);
+        QVERIFY2(result.standardOutput.startsWith(start.toUtf8()), result.standardOutput.constData());
+        QCOMPARE(result.standardError, QString());
+    }
+
+    // Pictures named on standard input or in a list file, with names a shell or a line-based
+    // reader would break: each is converted, and each output's path is printed on standard
+    // output, in the pictures' order, ready for the next program.
+    void picturesFromAList_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("nul");
+        QTest::addColumn<bool>("listFile");
+        QTest::newRow("standard input, lines") << QStringList{"-"} << false << false;
+        QTest::newRow("standard input, -0") << QStringList{"-0", "-"} << true << false;
+        QTest::newRow("--files-from, -0") << QStringList{"--null", "--files-from", "LIST"} << true << true;
+        QTest::newRow("--files-from=-") << QStringList{"--files-from=-"} << false << false;
+    }
+    void picturesFromAList()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(bool, nul);
+        QFETCH(bool, listFile);
+        const QString in = dir.filePath("list-in-" + forRow());
+        QStringList names{"two  blanks.jpg", "-leading dash.jpg", "--action.jpg", " lead.jpg"};
+        if (nul)
+            names << "new\nline.jpg";
+        QByteArray list;
+        for (const QString &name : names) {
+            QVERIFY(copy(TwoFaces, in + "/" + name));
+            list += (in + "/" + name).toUtf8() + (nul ? '\0' : '\n');
+        }
+        const QString listPath = in + ".list";
+        if (listFile) {
+            QFile file(listPath);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(list) == list.size());
+        }
+        options.replaceInStrings(QRegularExpression("^LIST$"), listPath);
+        const QString out = in + "-out";
+
+        const Result result = run(Command, QStringList{"-a", "export", "-j", "2", "-d", out} + options, QString(),
+                                  listFile ? QByteArray() : list);
+        QVERIFY2(result.exitCode == 0, qPrintable(result.standardError));
+        QByteArray expected;
+        for (const QString &name : names)
+            expected += (out + "/" + QFileInfo(name).completeBaseName() + ".txt").toUtf8() + (nul ? '\0' : '\n');
+        QCOMPARE(result.standardOutput, expected);
+        for (const QString &name : names)
+            QCOMPARE(readAll(out + "/" + QFileInfo(name).completeBaseName() + ".txt").count('\n'), 2);
+        QVERIFY2(!result.standardError.contains("mirelon-convert:"), qPrintable(result.standardError));
+    }
+
+    // What reaches standard error: --quiet leaves only failures, --verbose adds all a failed
+    // picture printed; the count agrees with its number. Standard output lists only what was
+    // written.
+    void messages_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("good");
+        QTest::addColumn<QString>("expected"); // a pattern of standard error
+        const QString failed = "^mirelon-convert: PICTURE: [^\n]+\n%1mirelon-convert: 1 of 1 picture failed\n$";
+        QTest::newRow("one failed of one") << QStringList{} << false << failed.arg("");
+        QTest::newRow("quiet, all done") << QStringList{"-q"} << true << "^$";
+        QTest::newRow("quiet, one failed") << QStringList{"--quiet"} << false << failed.arg("");
+        QTest::newRow("verbose, one failed") << QStringList{"-v"} << false << failed.arg("(    [^\n]+\n)+");
+    }
+    void messages()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(bool, good);
+        QFETCH(QString, expected);
+        const QString picture = dir.filePath("messages-" + forRow() + ".png");
+        if (good)
+            QVERIFY(copy(TwoFaces, picture));
+        else
+            QVERIFY(QFile(picture).open(QIODevice::WriteOnly) && QFile(picture).resize(100));
+        const QString out = dir.filePath("messages-out");
+        const Result result = run(Command, options + QStringList{"-a", "export", "-d", out, picture});
+        QCOMPARE(result.exitCode, good ? 0 : 1);
+        QCOMPARE(result.standardOutput.isEmpty(), !good);
+        const QString shown = QString(result.standardError).replace(picture, "PICTURE");
+        QVERIFY2(QRegularExpression(expected).match(shown).hasMatch(), qPrintable(shown));
+    }
+
+    // Folders that exist but hold no picture (an empty drop folder of a nightly job): nothing to
+    // do is no failure, and the destination is not made. A missing one is a failure.
+    void foldersWithoutPictures_data()
+    {
+        QTest::addColumn<QStringList>("paths");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("empty folder") << QStringList{"EMPTY"} << QByteArray() << 0;
+        QTest::newRow("empty list on standard input") << QStringList{"-"} << QByteArray() << 0;
+        QTest::newRow("empty list, -0") << QStringList{"-0", "-"} << QByteArray() << 0;
+        QTest::newRow("missing folder") << QStringList{"EMPTY/nowhere"} << QByteArray() << 1;
+        QTest::newRow("missing list") << QStringList{"--files-from", "EMPTY/nowhere.txt"} << QByteArray() << 1;
+        QTest::newRow("listed name not UTF-8") << QStringList{"-"} << QByteArray("\xff.jpg\n") << 1;
+    }
+    void foldersWithoutPictures()
+    {
+        QFETCH(QStringList, paths);
+        QFETCH(QByteArray, input);
+        QFETCH(int, exitCode);
+        const QString empty = dir.filePath("empty");
+        QVERIFY(QDir().mkpath(empty));
+        QVERIFY(QFile(empty + "/notes.txt").open(QIODevice::WriteOnly));
+        paths.replaceInStrings(QRegularExpression("^EMPTY"), empty);
+        const QString out = dir.filePath("nothing-out");
+        const Result result = run(Command, QStringList{"-d", out} + paths, QString(), input);
+        QCOMPARE(result.exitCode, exitCode);
+        QVERIFY2(result.standardError.startsWith("mirelon-convert: ") && result.standardError.count('\n') == 1,
+                 qPrintable(result.standardError));
+        QCOMPARE(result.standardOutput, QByteArray());
+        QVERIFY(!QFileInfo::exists(out));
     }
 
     // SIGTERM and Ctrl+C in the middle: the slow pictures' processes (PHP and the child under
@@ -336,8 +465,7 @@ private slots:
     // The README's recipe for several hosts, with this machine as the only host (":").
     void gnuParallelRecipe()
     {
-        if (QStandardPaths::findExecutable("parallel").isEmpty())
-            QSKIP("GNU parallel is not installed");
+        QVERIFY2(!QStandardPaths::findExecutable("parallel").isEmpty(), "GNU parallel is not installed");
         QStringList pictures;
         for (const char *name : {"one.jpg", "two with blank.jpg", "three's.jpg"}) {
             pictures << dir.filePath(QStringLiteral("parallel-in/") + name);

@@ -1,4 +1,5 @@
-// The command line of mirelon-convert: defaults, every option, and each kind of bad usage.
+// The command line of mirelon-convert: defaults, every option long and short, lists, and each
+// kind of bad usage.
 #include "app/convert/ConvertOptions.h"
 
 #include <QTest>
@@ -32,6 +33,55 @@ private slots:
         QCOMPARE(options.paths, (QStringList{"a.jpg", "--odd name.png"}));
     }
 
+    // Each long option has its short form; short ones may be compacted, and the value may follow
+    // at once or as the next argument.
+    void shortOptions_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("separate") << QStringList{"-a", "blur", "-f", "jpg", "-d", "out", "-j", "3", "-t", "20", "-0", "-q",
+                                                 "-v", "p.jpg"};
+        QTest::newRow("values joined") << QStringList{"-ablur", "-fjpg", "-dout", "-j3", "-t20", "-0qv", "p.jpg"};
+        QTest::newRow("compacted with a value") << QStringList{"-0qvj3", "-t", "20", "-a", "blur", "-f", "jpg", "-d", "out",
+                                                               "p.jpg"};
+        QTest::newRow("long") << QStringList{"--action=blur", "--format=jpg", "--destination=out", "--jobs=3",
+                                             "--time-limit=20", "--null", "--quiet", "--verbose", "p.jpg"};
+    }
+    void shortOptions()
+    {
+        QFETCH(QStringList, arguments);
+        const ConvertOptions options = ParseConvertArguments(arguments, 1);
+        QCOMPARE(options.action, Action::BlurFacesInImage);
+        QCOMPARE(options.format, QString("jpg"));
+        QCOMPARE(options.destination, QString("out"));
+        QCOMPARE(options.jobs, 3);
+        QCOMPARE(options.timeLimitSeconds, 20);
+        QVERIFY(options.nulSeparated && options.quiet && options.verbose);
+        QCOMPARE(options.paths, QStringList{"p.jpg"});
+    }
+
+    // "-" is standard input, as a PATH or a list; lists come with or without PATHs.
+    void lists_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("paths");
+        QTest::addColumn<QStringList>("filesFrom");
+        QTest::newRow("standard input") << QStringList{"-d", "o", "-"} << QStringList{"-"} << QStringList{};
+        QTest::newRow("list file only") << QStringList{"-d", "o", "--files-from", "l.txt"} << QStringList{}
+                                        << QStringList{"l.txt"};
+        QTest::newRow("two lists and paths") << QStringList{"-d", "o", "a.jpg", "--files-from=-", "--files-from", "l", "b"}
+                                             << QStringList{"a.jpg", "b"} << QStringList{"-", "l"};
+        QTest::newRow("a file called -") << QStringList{"-d", "o", "./-"} << QStringList{"./-"} << QStringList{};
+    }
+    void lists()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, paths);
+        QFETCH(QStringList, filesFrom);
+        const ConvertOptions options = ParseConvertArguments(arguments, 1);
+        QCOMPARE(options.paths, paths);
+        QCOMPARE(options.filesFrom, filesFrom);
+    }
+
     void actions_data()
     {
         QTest::addColumn<QString>("word");
@@ -53,10 +103,22 @@ private slots:
         QCOMPARE(ParseConvertArguments({"--destination", "o", "p"}, 4096).jobs, MaximumJobs);
     }
 
-    void helpNeedsNothingElse()
+    void helpAndVersionNeedNothingElse_data()
     {
-        QVERIFY(ParseConvertArguments({"--help"}, 1).help);
-        QVERIFY(!ConvertUsage().isEmpty());
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("help");
+        QTest::newRow("--help") << QStringList{"--help"} << true;
+        QTest::newRow("-h among others") << QStringList{"-j", "2", "-h", "p.jpg"} << true;
+        QTest::newRow("--version") << QStringList{"--version"} << false;
+        QTest::newRow("-V") << QStringList{"-V"} << false;
+    }
+    void helpAndVersionNeedNothingElse()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, help);
+        const ConvertOptions options = ParseConvertArguments(arguments, 1);
+        QCOMPARE(options.help, help);
+        QCOMPARE(options.version, !help);
     }
 
     void badUsage_data()
@@ -74,9 +136,12 @@ private slots:
         QTest::newRow("jobs not a number") << (QStringList{"--jobs", "two"} + tail) << "--jobs takes a whole number";
         QTest::newRow("too many jobs") << (QStringList{"--jobs", "100000"} + tail) << "from 1 to 256";
         QTest::newRow("time limit zero") << (QStringList{"--time-limit", "0"} + tail) << "--time-limit";
-        QTest::newRow("unknown option") << (QStringList{"--colour"} + tail) << "colour";
+        QTest::newRow("unknown option") << (QStringList{"--colour"} + tail) << "unknown option \"--colour\"";
+        QTest::newRow("unknown short option") << (QStringList{"-x"} + tail) << "unknown option \"-x\"";
+        QTest::newRow("standard input twice") << (QStringList{"-", "--files-from", "-"} + tail) << "more than once";
+        QTest::newRow("empty list name") << (QStringList{"--files-from", ""} + tail) << "--files-from";
         QTest::newRow("option without value") << QStringList{"p.jpg", "--destination"} << "destination";
-        QTest::newRow("given twice") << (QStringList{"--format", "png", "--format", "jpg"} + tail) << "more than once";
+        QTest::newRow("given twice") << (QStringList{"--format", "png", "-f", "jpg"} + tail) << "--format is given more than once";
     }
     void badUsage()
     {
@@ -88,6 +153,7 @@ private slots:
         } catch (const UsageError &error) {
             QVERIFY2(error.message().contains(message), qPrintable(error.message()));
             QVERIFY(!error.message().contains(QLatin1Char('\n')));
+            QVERIFY2(!error.message().front().isUpper() && !error.message().endsWith(QLatin1Char('.')), qPrintable(error.message()));
         }
     }
 };
