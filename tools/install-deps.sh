@@ -12,6 +12,7 @@ packages=(
   openssl xvfb xauth fonts-dejavu-core libxcb1-dev
   libimage-exiftool-perl libjpeg-turbo-progs
   parallel bsdutils
+  dpkg-dev lintian file man-db
 )
 
 sudo_cmd=()

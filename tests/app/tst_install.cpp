@@ -28,7 +28,10 @@ private slots:
         QTest::newRow("link in bin") << "bin/mirelon" << true;
         QTest::newRow("command") << "lib/mirelon/mirelon-convert" << true;
         QTest::newRow("command's link in bin") << "bin/mirelon-convert" << true;
-        QTest::newRow("command's manual") << "share/man/man1/mirelon-convert.1" << false;
+        QTest::newRow("manual") << "share/man/man1/mirelon.1.gz" << false;
+        QTest::newRow("command's manual") << "share/man/man1/mirelon-convert.1.gz" << false;
+        QTest::newRow("copyright") << "share/doc/mirelon/copyright" << false;
+        QTest::newRow("changelog") << "share/doc/mirelon/changelog.gz" << false;
         QTest::newRow("interpreter") << "lib/mirelon/php/php" << true;
         QTest::newRow("detection library") << "lib/mirelon/FaceDetector.php" << false;
         QTest::newRow("detection engine") << "lib/mirelon/mirelon-facedetect" << true;
@@ -36,6 +39,8 @@ private slots:
         QTest::newRow("licence") << "lib/mirelon/license.txt" << false;
         QTest::newRow("menu entry") << "share/applications/mirelon.desktop" << false;
         QTest::newRow("icon") << "share/icons/hicolor/scalable/apps/mirelon.svg" << false;
+        QTest::newRow("icon, 48 pixels") << "share/icons/hicolor/48x48/apps/mirelon.png" << false;
+        QTest::newRow("icon, 256 pixels") << "share/icons/hicolor/256x256/apps/mirelon.png" << false;
     }
     void layout()
     {
