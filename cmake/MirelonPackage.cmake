@@ -1,6 +1,7 @@
 # The Debian package: `cpack -G DEB` in the build folder makes mirelon_<version>_amd64.deb.
 # The install rules of the subsystems give its files; this adds what a Debian package carries
-# besides them (compressed manual pages, the copyright file with every licence, the changelog)
+# besides them (compressed manual pages, the copyright file with Mirelon's licence and the
+# model's, the changelog)
 # and the package's own description and dependencies.
 
 # A licence text as the copyright format wants it below a "License:" line: every line indented
@@ -17,7 +18,6 @@ endfunction()
 
 set(package_dir ${CMAKE_BINARY_DIR}/package)
 mirelon_copyright_text(${PROJECT_SOURCE_DIR}/infowindows/license.txt MIRELON_LICENSE_TEXT)
-mirelon_copyright_text(${PROJECT_SOURCE_DIR}/facedetector/model/LICENSE MODEL_LICENSE_TEXT)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/copyright.in ${package_dir}/copyright @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog ${package_dir}/changelog @ONLY)
 
@@ -45,6 +45,7 @@ endforeach()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME mirelon)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION}) # as mirelon-convert -V and the changelog give it
 set(CPACK_PACKAGE_VENDOR KORVANE)
 set(CPACK_PACKAGE_CONTACT "Mirelon developers <mirelon@example.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "find faces in pictures and mark, blur or save them")

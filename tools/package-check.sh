@@ -18,6 +18,7 @@ if dpkg-query -W -f='${Status}' mirelon 2>/dev/null | grep -q 'install ok instal
 fi
 
 rm -f "$build"/mirelon_*.deb
+cmake --build "$build" >/dev/null # cpack packs what is built, it builds nothing
 (cd "$build" && cpack -G DEB >/dev/null)
 debs=("$build"/mirelon_*_amd64.deb)
 deb=${debs[0]}
@@ -26,7 +27,7 @@ echo "package-check: $(basename "$deb"), $(du -k "$deb" | cut -f1) KB"
 dpkg-deb --field "$deb" Depends
 
 # Errors fail the check; warnings are shown for whoever reads the log.
-lintian --fail-on error --no-tag-display-limit "$deb"
+lintian --fail-on error --tag-display-limit 0 "$deb"
 
 apt_get install -y "$deb"
 removed=false
@@ -41,7 +42,7 @@ cd "$work/elsewhere"
 command -v mirelon-convert
 mirelon-convert -V
 written=$(mirelon-convert -a blur -f jpg -d ../out ../in/photo.jpg)
-[ "$written" = "$work/out/photo.jpg" ] || { echo "package-check: wrote \"$written\"" >&2; exit 1; }
+[ "$written" -ef "$work/out/photo.jpg" ] || { echo "package-check: wrote \"$written\"" >&2; exit 1; }
 php -r '$s = getimagesize($argv[1]); exit($s[0] == 360 && $s[1] == 480 ? 0 : 1);' "$written" \
   || { echo "package-check: $written is not the blurred 360 x 480 picture" >&2; exit 1; }
 man -w mirelon mirelon-convert >/dev/null 2>&1 || [ ! -x /usr/bin/man ] \
