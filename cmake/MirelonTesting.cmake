@@ -1,8 +1,9 @@
-# mirelon_add_test(NAME <name> SOURCES <files...> LIBS <targets...>)
+# mirelon_add_test(NAME <name> [X11] SOURCES <files...> LIBS <targets...>)
 # Builds a Qt Test executable and registers it with CTest; widget tests run offscreen, and the
-# maker's web service is a refused loopback port unless a test points it elsewhere.
+# maker's web service is a refused loopback port unless a test points it elsewhere. With X11 the
+# whole suite runs on a virtual X server instead (mouse drags, what the window manager sees).
 function(mirelon_add_test)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "X11" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
   target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR})
@@ -10,11 +11,18 @@ function(mirelon_add_test)
     MIRELON_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     MIRELON_BINARY_DIR="${CMAKE_BINARY_DIR}"
     MIRELON_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  set(platform offscreen)
+  if(T_X11)
+    find_program(XVFB_RUN xvfb-run REQUIRED)
+    set(platform xcb)
+    add_test(NAME ${T_NAME} COMMAND ${XVFB_RUN} -a $<TARGET_FILE:${T_NAME}>)
+  else()
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  endif()
   # Widget tests draw offscreen; the maker's service is a closed loopback port unless a test
   # starts its own server, and per-user state goes to a folder of the build tree.
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 600 ENVIRONMENT
-    "QT_QPA_PLATFORM=offscreen;MIRELON_SERVICE_HOST=127.0.0.1:9;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/config;XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/test-home")
+    "QT_QPA_PLATFORM=${platform};MIRELON_SERVICE_HOST=127.0.0.1:9;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/config;XDG_RUNTIME_DIR=${CMAKE_BINARY_DIR}/test-home")
 endfunction()
 
 # mirelon_library(<name> <sources...>): a subsystem library with the project root on its include path.
