@@ -1,4 +1,4 @@
-#include "facedetector/engine/CodecDecoders.h"
+#include "facedetector/engine/decoding/CodecDecoders.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -14,7 +14,7 @@
 #include <tiffio.h>
 #include <webp/decode.h>
 
-#include "facedetector/engine/ImageDecoder.h"
+#include "facedetector/engine/decoding/ImageDecoder.h"
 
 namespace facedetect {
 namespace {

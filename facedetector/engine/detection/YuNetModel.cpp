@@ -1,11 +1,11 @@
-#include "facedetector/engine/YuNetModel.h"
+#include "facedetector/engine/detection/YuNetModel.h"
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
 #include <opencv2/imgproc.hpp>
+
+#include "facedetector/engine/detection/ModelFile.h"
 
 namespace facedetect {
 namespace {
@@ -20,18 +20,7 @@ int AlignUp(int length)
 
 } // namespace
 
-std::vector<std::uint8_t> ReadModelFile(const std::string &path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw ModelError("the face detection model is missing: " + path);
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (bytes.empty())
-        throw ModelError("the face detection model is empty: " + path);
-    return bytes;
-}
-
-YuNetModel::YuNetModel(const std::vector<std::uint8_t> &modelBytes)
+YuNetModel::YuNetModel(std::span<const std::uint8_t> modelBytes)
 {
     // Requested in this order: cls, obj, bbox for each stride.
     for (const char *kind : {"cls_", "obj_", "bbox_"})
