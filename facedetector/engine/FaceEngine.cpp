@@ -26,11 +26,17 @@ std::vector<Face> FaceEngine::FindFaces(const cv::Mat &picture, ChannelOrder ord
     if (picture.empty() || picture.type() != CV_8UC3)
         throw std::invalid_argument("the face engine needs an 8-bit picture of three channels");
     std::lock_guard guard(busy_);
-    if (order == ChannelOrder::Rgb)
+    // The finder cuts tiles from the picture, and padding a tile reaches past its edge into
+    // whatever memory surrounds it: a frame that is part of a larger buffer is copied out first,
+    // so that the answer depends on the frame alone.
+    if (order == ChannelOrder::Rgb && !picture.isSubmatrix())
         return facedetect::FindFaces(picture, *networks_, options);
-    cv::Mat rgb;
-    cv::cvtColor(picture, rgb, cv::COLOR_BGR2RGB);
-    return facedetect::FindFaces(rgb, *networks_, options);
+    cv::Mat own;
+    if (order == ChannelOrder::Rgb)
+        own = picture.clone();
+    else
+        cv::cvtColor(picture, own, cv::COLOR_BGR2RGB);
+    return facedetect::FindFaces(own, *networks_, options);
 }
 
 std::string FaceEngine::ModelBesideProgram()
