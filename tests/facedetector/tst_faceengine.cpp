@@ -72,6 +72,32 @@ private slots:
                  first);
     }
 
+    // A tile one coarsest network cell high (32 rows) and wide once got boxes of score 1 out
+    // of memory the network never wrote, different from run to run.
+    void wideStripsHaveNoFaces_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::newRow("1024 x 32") << 1024 << 32;
+        QTest::newRow("832 x 32") << 832 << 32;
+        QTest::newRow("1000 x 24") << 1000 << 24;
+    }
+    void wideStripsHaveNoFaces()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        cv::Mat strip(height, width, CV_8UC3);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                strip.at<cv::Vec3b>(y, x) = cv::Vec3b(40 + x % 200, 90, 160 + y % 90);
+        const std::vector<std::uint8_t> model = ReadModelFile(ModelPath);
+        const std::unique_ptr<FaceDetectorNetwork> network = DefaultNetworkModel().create(model);
+        for (int run = 0; run < 5; ++run)
+            QCOMPARE(network->Detect(strip, 0.45f).size(), std::size_t(0));
+        FaceEngine engine(ModelPath);
+        QCOMPARE(Text(engine.FindFaces(strip)), QString());
+    }
+
     void refusesOtherPictures_data()
     {
         QTest::addColumn<int>("type");

@@ -45,7 +45,10 @@ std::vector<Detection> YuNetModel::Detect(const cv::Mat &tile, float minScore)
 {
     CV_Assert(tile.type() == CV_8UC3 && !tile.empty());
     const int width = AlignUp(tile.cols);
-    const int height = AlignUp(tile.rows);
+    // An input one coarsest cell high (32 rows) and several hundred pixels wide makes OpenCV's
+    // network answer from memory it never wrote: boxes of score 1 that change from run to run.
+    // Two cells high it answers soundly, so such strips get black rows below.
+    const int height = std::max(AlignUp(tile.rows), 2 * YuNetModel::Alignment);
     const cv::Mat *input = &tile;
     if (width != tile.cols || height != tile.rows) {
         cv::copyMakeBorder(tile, padded_, 0, height - tile.rows, 0, width - tile.cols, cv::BORDER_CONSTANT, cv::Scalar::all(0));
