@@ -65,11 +65,13 @@ cv::Mat TurnUpright(const cv::Mat &stored, int orientation)
     return upright;
 }
 
-cv::Mat DecodeUprightImageFile(const std::string &path)
+cv::Mat DecodeUprightImageFile(const std::string &path, int *orientationApplied)
 {
     const std::vector<std::uint8_t> bytes = ReadPictureFile(path);
     cv::Mat picture = DecodeImageBytes(bytes);
     int orientation = ReadOrientationTag(bytes);
+    if (orientationApplied)
+        *orientationApplied = orientation;
     if (IsTiff(bytes))
         orientation = TurnLeftByTiffReader(orientation);
     return TurnUpright(picture, orientation);

@@ -11,7 +11,8 @@ cv::Mat TurnUpright(const cv::Mat &stored, int orientation);
 
 // Reads and decodes a picture file as DecodeImageBytes does and turns it upright as the file's orientation
 // tag says, so that faces are searched, and reported, in the picture people see. Throws
-// DecodeError.
-cv::Mat DecodeUprightImageFile(const std::string &path);
+// DecodeError. orientationApplied, when given, receives the file's orientation tag value as read
+// (1 to 8): the turn that takes the stored pixel grid upright.
+cv::Mat DecodeUprightImageFile(const std::string &path, int *orientationApplied = nullptr);
 
 } // namespace facedetect

@@ -73,8 +73,9 @@ int main(int argc, char **argv)
             throw ModelError("the face detection model has been altered (its SHA-256 differs from the one built in): " +
                              line.modelPath);
         cv::Mat picture;
+        int orientation = 1;
         try {
-            picture = DecodeUprightImageFile(line.imagePath);
+            picture = DecodeUprightImageFile(line.imagePath, &orientation);
         } catch (const DecodeError &error) {
             PrintError(line.imagePath + ": " + error.what());
             return ExitFailure;
@@ -82,6 +83,8 @@ int main(int argc, char **argv)
         const std::vector<Face> faces = FindFaces(picture, model, line.finder);
 
         std::string output;
+        if (line.printOrientation)
+            output += "orientation " + std::to_string(orientation) + '\n';
         for (const Face &face : faces) {
             output += std::to_string(face.x) + ' ' + std::to_string(face.y) + ' ' + std::to_string(face.width) + ' ' +
                       std::to_string(face.height);
