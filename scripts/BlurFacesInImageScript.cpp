@@ -50,6 +50,9 @@ QStringList BlurFacesInImageScript(const QString &libraryPath, const QString &in
     // The mosaic: blocks that grow with the face, each the colour of its top-left pixel, drawn
     // first with blocks of at most the softening's block size
     $block = max($smallestBlock, intdiv(max($faceWidth, $faceHeight) + $blocksAcross - 1, $blocksAcross));
+    // A block larger than the area covers it alone, as one of the area's size does: this keeps
+    // the enlarged mosaic no larger than the area, whatever box the library reports
+    $block = min($block, max($width, $height));
     $columns = intdiv($width + $block - 1, $block);
     $rows = intdiv($height + $block - 1, $block);
     $drawn = min($block, $softeningBlock);
@@ -62,9 +65,12 @@ QStringList BlurFacesInImageScript(const QString &libraryPath, const QString &in
         }
     }
 
-    // The softening; enlarging to the real block size makes it grow with the block
-    for ($i = 0; $i < $softeningPasses; $i++) {
-        imagefilter($mosaic, IMG_FILTER_GAUSSIAN_BLUR);
+    // The softening, where the runtime has image filters; enlarging to the real block size makes
+    // it grow with the block
+    if (function_exists('imagefilter')) {
+        for ($i = 0; $i < $softeningPasses; $i++) {
+            imagefilter($mosaic, IMG_FILTER_GAUSSIAN_BLUR);
+        }
     }
     if ($block !== $drawn) {
         $enlarged = imagescale($mosaic, $columns * $block, $rows * $block, IMG_BILINEAR_FIXED);

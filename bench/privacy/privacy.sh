@@ -35,9 +35,9 @@ for picture in "$@"; do
   d=$work/${name%.*}
   mkdir -p "$d/export" "$d/blur"
   cp -- "$picture" "$d/$name"
-  "$build/mirelon-convert" --action export --jobs 1 --destination "$d/export" "$d/$name" >/dev/null
+  "$build/mirelon-convert" --action export --jobs 1 --destination "$d/export" "$d/$name" >/dev/null 2>"$d/log" || { cat "$d/log" >&2; exit 1; }
   sed -n 's/^x: \([0-9]*\), y: \([0-9]*\), width: \([0-9]*\), height: \([0-9]*\)$/\1 \2 \3 \4/p' "$d/export/${name%.*}.txt" >"$d/boxes"
-  "$build/mirelon-convert" --action blur --format png --jobs 1 --destination "$d/blur" "$d/$name" >/dev/null
+  "$build/mirelon-convert" --action blur --format png --jobs 1 --destination "$d/blur" "$d/$name" >/dev/null 2>"$d/log" || { cat "$d/log" >&2; exit 1; }
   blurred=$d/blur/${name%.*}.png
   "$build/mirelon-facedetect" -- "$blurred" >"$d/again"
   # A face is found again when a box in the blurred picture overlaps its box by a third or more
