@@ -55,8 +55,11 @@ YuNetModel::YuNetModel(const std::vector<std::uint8_t> &modelBytes)
 std::vector<Detection> YuNetModel::Detect(const cv::Mat &tile, float minScore)
 {
     CV_Assert(tile.type() == CV_8UC3 && !tile.empty());
-    const int width = AlignUp(tile.cols);
-    const int height = AlignUp(tile.rows);
+    // OpenCV 4.6 runs this network on a side of only 32 pixels reading past its buffers and
+    // uninitialised memory (valgrind), which gave random "faces" in thin strips: pad to 64.
+    constexpr int SmallestSide = 64;
+    const int width = AlignUp(std::max(tile.cols, SmallestSide));
+    const int height = AlignUp(std::max(tile.rows, SmallestSide));
     const cv::Mat *input = &tile;
     if (width != tile.cols || height != tile.rows) {
         cv::copyMakeBorder(tile, padded_, 0, height - tile.rows, 0, width - tile.cols, cv::BORDER_CONSTANT, cv::Scalar::all(0));
