@@ -1,11 +1,11 @@
-#include "facedetector/engine/YuNetModel.h"
+#include "facedetector/engine/detection/YuNetModel.h"
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
 #include <opencv2/imgproc.hpp>
+
+#include "facedetector/engine/detection/ModelFile.h"
 
 namespace facedetect {
 namespace {
@@ -20,18 +20,7 @@ int AlignUp(int length)
 
 } // namespace
 
-std::vector<std::uint8_t> ReadModelFile(const std::string &path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw ModelError("the face detection model is missing: " + path);
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (bytes.empty())
-        throw ModelError("the face detection model is empty: " + path);
-    return bytes;
-}
-
-YuNetModel::YuNetModel(const std::vector<std::uint8_t> &modelBytes)
+YuNetModel::YuNetModel(std::span<const std::uint8_t> modelBytes)
 {
     // Requested in this order: cls, obj, bbox for each stride.
     for (const char *kind : {"cls_", "obj_", "bbox_"})
@@ -55,11 +44,11 @@ YuNetModel::YuNetModel(const std::vector<std::uint8_t> &modelBytes)
 std::vector<Detection> YuNetModel::Detect(const cv::Mat &tile, float minScore)
 {
     CV_Assert(tile.type() == CV_8UC3 && !tile.empty());
-    // OpenCV 4.6 runs this network on a side of only 32 pixels reading past its buffers and
-    // uninitialised memory (valgrind), which gave random "faces" in thin strips: pad to 64.
-    constexpr int SmallestSide = 64;
-    const int width = AlignUp(std::max(tile.cols, SmallestSide));
-    const int height = AlignUp(std::max(tile.rows, SmallestSide));
+    // A side of one coarsest cell (32 pixels) makes OpenCV's network answer from memory it never
+    // wrote (valgrind: reads past its buffers): boxes of score 1 that change from run to run. Two
+    // cells it answers soundly, so thin strips get black rows below or black columns beside.
+    const int width = std::max(AlignUp(tile.cols), 2 * YuNetModel::Alignment);
+    const int height = std::max(AlignUp(tile.rows), 2 * YuNetModel::Alignment);
     const cv::Mat *input = &tile;
     if (width != tile.cols || height != tile.rows) {
         cv::copyMakeBorder(tile, padded_, 0, height - tile.rows, 0, width - tile.cols, cv::BORDER_CONSTANT, cv::Scalar::all(0));
