@@ -44,10 +44,10 @@ YuNetModel::YuNetModel(std::span<const std::uint8_t> modelBytes)
 std::vector<Detection> YuNetModel::Detect(const cv::Mat &tile, float minScore)
 {
     CV_Assert(tile.type() == CV_8UC3 && !tile.empty());
-    // A side of one coarsest cell (32 pixels) makes OpenCV's network answer from memory it never
-    // wrote (valgrind: reads past its buffers): boxes of score 1 that change from run to run. Two
-    // cells it answers soundly, so thin strips get black rows below or black columns beside.
-    const int width = std::max(AlignUp(tile.cols), 2 * YuNetModel::Alignment);
+    const int width = AlignUp(tile.cols);
+    // An input one coarsest cell high (32 rows) and several hundred pixels wide makes OpenCV's
+    // network answer from memory it never wrote: boxes of score 1 that change from run to run.
+    // Two cells high it answers soundly, so such strips get black rows below.
     const int height = std::max(AlignUp(tile.rows), 2 * YuNetModel::Alignment);
     const cv::Mat *input = &tile;
     if (width != tile.cols || height != tile.rows) {
