@@ -1,5 +1,5 @@
+#include "app/MainWindow.h"
 #include "app/MirelonApplication.h"
-#include "app/TAppForm.h"
 #include "platform/NamedLock.h"
 
 int main(int argc, char *argv[])
@@ -9,7 +9,7 @@ int main(int argc, char *argv[])
     MirelonApplication app(argc, argv);
     MirelonApplication::SetUpIdentity();
 
-    TAppForm AppForm;
-    AppForm.show();
+    MainWindow mainWindow;
+    mainWindow.show();
     return MirelonApplication::exec();
 }

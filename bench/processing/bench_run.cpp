@@ -13,12 +13,14 @@
 // a library that returns two fixed faces at once (bench/processing/fixedfaces), placed beside
 // this program together with php/php, as the installed program has them.
 #include "app/AppState.h"
-#include "app/TAppForm.h"
+#include "app/MainWindow.h"
+#include "tests/support/MainWindowParts.h"
 #include "platform/AppPaths.h"
 #include "processing/ActionRun.h"
 #include "processing/BatchRun.h"
 #include "processing/PhpRuntime.h"
 
+#include <QPushButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -29,7 +31,6 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -86,16 +87,16 @@ void waitUntil(const std::function<bool()> &done)
 }
 
 // One Mark run in the shown main window, through Convert; seconds.
-double windowRun(TAppForm &form, const QStringList &images, const QString &destination)
+double windowRun(MainWindow &form, const QStringList &images, const QString &destination)
 {
-    form.ListView1->clear();
+    ImageModel(form).clear();
     for (const QString &image : images)
-        form.ListView1->addTopLevelItem(new QTreeWidgetItem(QStringList{image, "160", "120"}));
-    form.Edit1->setText(destination);
+        ImageModel(form).append(image, QSize(160, 120));
+    Part<QLineEdit>(form, "destinationEdit")->setText(destination);
     QElapsedTimer clock;
     clock.start();
-    form.Button1Click();
-    waitUntil([&form] { return !form.RunInProgress(); });
+    Part<QPushButton>(form, "convertButton")->click();
+    waitUntil([&form] { return !form.runInProgress(); });
     return clock.nsecsElapsed() / 1e9;
 }
 
@@ -184,7 +185,7 @@ int main(int argc, char *argv[])
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("progress");
     const auto number = [&](int at, int fallback) { return argc > at ? QString::fromLocal8Bit(argv[at]).toInt() : fallback; };
 
-    TAppForm form; // chooses SettingsDir and opens the settings
+    MainWindow form; // chooses SettingsDir and opens the settings
     SettingsDir = WithTrailingSlash(work.path());
 
     if (mode == QLatin1String("stop"))
@@ -192,8 +193,8 @@ int main(int argc, char *argv[])
 
     const QString library = LibraryPath(ExecutableFolder());
     const QStringList images = smallImages(work.path(), number(2, 200));
-    form.ComboBoxAction->setCurrentText(QStringLiteral("Mark Faces in Image"));
-    form.ComboBoxExtension->setCurrentText(QStringLiteral("PNG"));
+    Part<QComboBox>(form, "actionCombo")->setCurrentText(QStringLiteral("Mark Faces in Image"));
+    Part<QComboBox>(form, "formatCombo")->setCurrentText(QStringLiteral("PNG"));
     form.show();
 
     int round = 0;

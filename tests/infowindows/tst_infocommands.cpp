@@ -1,4 +1,5 @@
-#include "app/TAppForm.h"
+#include "app/MainWindow.h"
+#include "tests/support/MainWindowParts.h"
 #include "infowindows/AboutBox.h"
 #include "infowindows/FeedbackForm.h"
 
@@ -17,7 +18,7 @@ class TestInfoCommands : public QObject {
 private slots:
     void feedbackOpensEmptyEachTime()
     {
-        TAppForm form;
+        MainWindow form;
         for (int opening = 0; opening < 2; ++opening) {
             QPointer<TFeedbackForm> window;
             QString textAtOpening = QStringLiteral("(not opened)");
@@ -30,9 +31,9 @@ private slots:
                 window->close();
             });
             if (opening == 0)
-                form.SendFeedback1->trigger();
+                Command(form, "sendFeedbackAction")->trigger();
             else
-                form.ToolButton4->click();
+                Part<QToolButton>(form, "feedbackButton")->click();
             QCOMPARE(textAtOpening, QString());
             QVERIFY(window.isNull()); // destroyed once closed
         }
@@ -40,7 +41,7 @@ private slots:
 
     void aboutOpensModal()
     {
-        TAppForm form;
+        MainWindow form;
         QPointer<TAboutBox> window;
         bool modal = false;
         QTimer::singleShot(0, &form, [&] {
@@ -50,7 +51,7 @@ private slots:
             modal = window->isModal();
             window->close();
         });
-        form.ToolButton5->click();
+        Part<QToolButton>(form, "aboutButton")->click();
         QVERIFY(modal);
         QVERIFY(window.isNull());
     }

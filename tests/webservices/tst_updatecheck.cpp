@@ -1,5 +1,6 @@
 #include "app/AppIdentity.h"
-#include "app/TAppForm.h"
+#include "app/MainWindow.h"
+#include "tests/support/MainWindowParts.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "webservices/FailureRecord.h"
 #include "webservices/ReplyTags.h"
@@ -338,12 +339,12 @@ private slots:
         QFETCH(bool, window);
         store(UpdateStore::ShowUpdate, showUpdate);
         UpdateState.Reset();
-        TAppForm form;
+        MainWindow form;
         form.show();
-        QVERIFY(!form.UpdateNotifications1->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(form.UpdateNotifications1->isEnabled(), 8000);
-        QVERIFY(!form.TimerChecker->isActive());
-        QCOMPARE(form.UpdateNotifications1->isChecked(), ticked);
+        QVERIFY(!Command(form, "updateNotificationsAction")->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(Command(form, "updateNotificationsAction")->isEnabled(), 8000);
+        QVERIFY(!Part<QTimer>(form, "updateCheckTimer")->isActive());
+        QCOMPARE(Command(form, "updateNotificationsAction")->isChecked(), ticked);
         TNewVer *notification = form.findChild<TNewVer *>();
         QCOMPARE(notification != nullptr, window);
         if (window) {
@@ -370,14 +371,14 @@ private slots:
     {
         store(UpdateStore::ShowUpdate, QStringLiteral("1"));
         UpdateState.Reset();
-        TAppForm form;
-        QTRY_VERIFY_WITH_TIMEOUT(form.UpdateNotifications1->isEnabled(), 8000);
+        MainWindow form;
+        QTRY_VERIFY_WITH_TIMEOUT(Command(form, "updateNotificationsAction")->isEnabled(), 8000);
         const bool shown = UpdateState.ShowNewVersion;
-        form.UpdateNotifications1->trigger();
-        QVERIFY(!form.UpdateNotifications1->isChecked());
+        Command(form, "updateNotificationsAction")->trigger();
+        QVERIFY(!Command(form, "updateNotificationsAction")->isChecked());
         QCOMPARE(stored(UpdateStore::ShowUpdate), QStringLiteral("0"));
-        form.UpdateNotifications1->trigger();
-        QVERIFY(form.UpdateNotifications1->isChecked());
+        Command(form, "updateNotificationsAction")->trigger();
+        QVERIFY(Command(form, "updateNotificationsAction")->isChecked());
         QCOMPARE(stored(UpdateStore::ShowUpdate), QStringLiteral("1"));
         QCOMPARE(UpdateState.ShowNewVersion, shown); // this run is not affected
     }
@@ -389,7 +390,7 @@ private slots:
         plain->setReply(CannedReply::never());
         UpdateState.Reset();
         {
-            TAppForm form;
+            MainWindow form;
             QTRY_VERIFY_WITH_TIMEOUT(secure->requestCount() == 1, 5000);
             bool ticked = false;
             QElapsedTimer clock;
@@ -398,12 +399,12 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(ticked, 1000);
             QVERIFY(clock.elapsed() < 1000);
             QVERIFY(!UpdateState.CheckDone.load());
-            QVERIFY(!form.UpdateNotifications1->isEnabled());
+            QVERIFY(!Command(form, "updateNotificationsAction")->isEnabled());
 
             // Taking the service away ends the waiting attempts; the check then finishes.
             plain.reset();
             secure.reset();
-            QTRY_VERIFY_WITH_TIMEOUT(form.UpdateNotifications1->isEnabled(), 5000);
+            QTRY_VERIFY_WITH_TIMEOUT(Command(form, "updateNotificationsAction")->isEnabled(), 5000);
             QVERIFY(FailureFlag);
             QVERIFY(form.findChild<TNewVer *>() == nullptr);
         }

@@ -1,5 +1,5 @@
 // Update-check handlers of the main window.
-#include "app/TAppForm.h"
+#include "app/MainWindow.h"
 
 #include "webservices/TChecker.h"
 #include "webservices/TNewVer.h"
@@ -9,10 +9,10 @@
 #include <QAction>
 #include <QTimer>
 
-void TAppForm::TimerCheckerTimer()
+void MainWindow::checkForUpdate()
 {
-    if (!TimerCheckerStarted) {
-        TimerCheckerStarted = true;
+    if (!updateCheckStarted_) {
+        updateCheckStarted_ = true;
         auto *checker = new TChecker(); // frees itself when its thread ends
         checker->start();
         return;
@@ -20,16 +20,16 @@ void TAppForm::TimerCheckerTimer()
     if (!UpdateState.CheckDone.load(std::memory_order_acquire))
         return;
 
-    TimerChecker->stop();
-    UpdateNotifications1->setEnabled(true);
+    updateCheckTimer_->stop();
+    updateNotificationsAction_->setEnabled(true);
     if (UpdateState.NotificationsOn == 0)
-        UpdateNotifications1->setChecked(false);
+        updateNotificationsAction_->setChecked(false);
     if (UpdateState.ShowNewVersion)
         new TNewVer(this); // shows itself; lives as long as the main window
 }
 
-void TAppForm::UpdateNotifications1Click()
+void MainWindow::storeUpdateNotifications()
 {
     // The item is checkable, so Qt has already flipped its tick: the new tick is the choice.
-    UpdateStore::WriteInteger(UpdateStore::ShowUpdate, UpdateNotifications1->isChecked() ? 1 : 0);
+    UpdateStore::WriteInteger(UpdateStore::ShowUpdate, updateNotificationsAction_->isChecked() ? 1 : 0);
 }
