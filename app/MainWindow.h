@@ -1,4 +1,7 @@
 #pragma once
+#include "processing/BatchRun.h" // FailedImage
+#include "processing/InOrderPublisher.h"
+
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -24,6 +27,7 @@ class ImageListView;
 class ReviewPane;
 struct BatchSummary;
 struct FaceSearchResult;
+
 struct ImageOutcome;
 enum class Action;
 
@@ -168,6 +172,9 @@ private:
     quint64 shownId_ = 0; // the entry the review pane shows, 0 for none
     BatchRun *run_ = nullptr;
     std::unique_ptr<QTemporaryDir> runFacesFolder_; // the faces files of the run's reviewed entries
+    std::unique_ptr<QTemporaryDir> runStaging_;     // with several jobs: each image's private folder
+    std::unique_ptr<InOrderPublisher> publisher_;   // with several jobs: outputs move in list order
+    QList<FailedImage> publishFailures_;
     QString lastRunOutput_;
     bool updateCheckStarted_ = false;
 };

@@ -14,6 +14,8 @@
 #include "processing/ActionRun.h"
 #include "processing/BatchRun.h"
 #include "processing/ConvertRun.h"
+#include "processing/InOrderPublisher.h"
+#include "processing/PictureOutputs.h"
 #include "processing/PhpRuntime.h"
 #include "processing/RunPrompts.h"
 #include "processing/RunStatusText.h"
@@ -33,6 +35,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QThread>
 
 namespace {
 const QString StopQuestion = QStringLiteral("Images are being processed.\r\rStop the run?");
@@ -74,7 +77,35 @@ void MainWindow::startRun(Action action, const QString &phpDir)
     values.formatText = formatCombo_->currentText();
     // The destination is locked during the run: read once, here.
     const QString destination = destinationEdit_->text();
-    const PrepareImage prepareAction = ActionImages(action, values, [destination] { return destination; });
+
+    // Several images at once when the machine has the cores (Jobs in [Settings]); Save Faces
+    // numbers its files in the destination itself and so runs one image at a time.
+    int jobs = RunJobsFrom(SettingsIni.value(QStringLiteral("Settings"), QStringLiteral("Jobs"), QString()),
+                           QThread::idealThreadCount());
+    if (action == Action::SaveFacesAsSeparateImages)
+        jobs = 1;
+    runStaging_.reset();
+    publisher_.reset();
+    publishFailures_.clear();
+    PrepareImage prepareAction;
+    if (jobs > 1) {
+        runStaging_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/mirelon-run-XXXXXX"));
+        if (!runStaging_->isValid())
+            throw MirelonError(QStringLiteral("Cannot create a private temporary folder: ") + runStaging_->errorString());
+        prepareAction = StagedWindowImages(action, values, runStaging_->path());
+        publisher_ = std::make_unique<InOrderPublisher>(
+            imageModel_->count(), [this, action, format = values.formatText, destination](int index) {
+                const QString staging = WindowStagingFolder(runStaging_->path(), index);
+                try {
+                    PublishWindowOutput(action, format, staging, destination);
+                } catch (const MirelonError &error) {
+                    publishFailures_.append({imageModel_->entry(index).path, error.message()});
+                }
+                QDir(staging).removeRecursively();
+            });
+    } else {
+        prepareAction = ActionImages(action, values, [destination] { return destination; });
+    }
 
     // Reviewed entries whose file is as it was: the script gets the kept boxes through a faces
     // file named in the image's environment. Any other entry is searched by the script.
@@ -109,7 +140,7 @@ void MainWindow::startRun(Action action, const QString &phpDir)
     };
 
     BatchOptions options;
-    options.maxJobs = 1; // one image at a time, top to bottom
+    options.maxJobs = jobs;
     options.timeLimit = ImageTimeLimitFrom(
         SettingsIni.value(QStringLiteral("Settings"), QStringLiteral("ImageTimeLimit"), QString()));
 
@@ -133,12 +164,22 @@ void MainWindow::runImageStarted(qsizetype index, const QString &path)
 
 void MainWindow::runImageFinished(const ImageOutcome &outcome)
 {
+    if (publisher_) {
+        if (outcome.failure || outcome.result.stopped)
+            QDir(WindowStagingFolder(runStaging_->path(), outcome.index)).removeRecursively();
+        publisher_->ended(int(outcome.index), !outcome.failure && !outcome.result.stopped);
+    }
     lastRunOutput_ = outcome.output; // bounded by the job
     runProgress_->setValue(int(run_->done()));
 }
 
-void MainWindow::runFinished(const BatchSummary &summary)
+void MainWindow::runFinished(const BatchSummary &finished)
 {
+    BatchSummary summary = finished;
+    if (publisher_) {
+        publisher_->finish(); // a stopped run keeps what had finished, in order
+        summary.failures += publishFailures_;
+    }
     run_->deleteLater();
     run_ = nullptr;
     endRun();
@@ -166,6 +207,8 @@ void MainWindow::runFinished(const BatchSummary &summary)
 
 void MainWindow::endRun()
 {
+    publisher_.reset();
+    runStaging_.reset();
     runFacesFolder_.reset();
     runProgress_->setVisible(false);
     setRunControls(false);

@@ -2,6 +2,7 @@
 #include "app/convert/ConvertOptions.h"
 #include "app/convert/ConvertReport.h"
 #include "app/convert/StopSignals.h"
+#include "processing/InOrderPublisher.h"
 
 #include <QObject>
 #include <QTemporaryDir>
@@ -28,12 +29,9 @@ public:
     bool start();
 
 private:
-    enum class State { Waiting, Succeeded, Failed, Published };
-
     QString stagingFolder(int index) const;
     PreparedImage prepare(qsizetype index, const QString &picture);
     void imageEnded(int index, const QString &failure);
-    void publishInOrder(bool stopping);
     void publish(int index);
     void runEnded();
 
@@ -46,8 +44,7 @@ private:
     ConvertReport report_;
     StopSignals signals_;
     BatchRun *run_ = nullptr;
-    std::vector<State> states_;
-    int nextToPublish_ = 0;
+    InOrderPublisher publisher_;
     qsizetype lastPrepared_ = -1; // the picture a failed prepare step was for
     int done_ = 0;
     int failed_ = 0;

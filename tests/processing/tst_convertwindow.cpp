@@ -48,11 +48,14 @@ class TestConvertWindow : public QObject {
         SettingsDir = dir.filePath("settings/");
     }
 
-    // A shown window with `count` small images (one face each) in folder `name`, marking into
+    // A shown window, one image at a time, with `count` small images (one face each) in folder `name`, marking into
     // `name`/out.
     QStringList prepare(MainWindow &form, const QString &name, int count)
     {
         useTestSettingsFolder();
+        // One image at a time: these cases follow each image's turn (several at once are
+        // checked against this in the review window's test).
+        SettingsIni.setValue("Settings", "Jobs", "1");
         QDir().mkpath(dir.filePath(name + "/in"));
         QStringList images;
         for (int i = 0; i < count; ++i) {
@@ -67,14 +70,16 @@ class TestConvertWindow : public QObject {
         return images;
     }
 
-    // Whether every control that changes the list is as `enabled` says.
+    // Whether every control that changes the list or the run's settings (Action, Output Format,
+    // Destination) is as `enabled` says.
     static bool listEditable(MainWindow &form, bool enabled)
     {
-        const bool all = Part<QToolButton>(form, "addFilesButton")->isEnabled() == enabled && Part<QToolButton>(form, "addFolderButton")->isEnabled() == enabled
-                         && Part<QToolButton>(form, "moveUpButton")->isEnabled() == enabled && Part<QToolButton>(form, "moveToBottomButton")->isEnabled() == enabled
-                         && Command(form, "clearAction")->isEnabled() == enabled && Command(form, "addFilesAction")->isEnabled() == enabled
-                         && Command(form, "addFolderAction")->isEnabled() == enabled && Command(form, "deleteSelectedAction")->isEnabled() == enabled
-                         && form.acceptDrops() == enabled;
+        bool all = form.acceptDrops() == enabled;
+        for (const char *name : {"addFilesButton", "addFolderButton", "moveUpButton", "moveToBottomButton", "actionCombo",
+                                 "formatCombo", "destinationEdit", "chooseDestinationButton"})
+            all = all && Part(form, name)->isEnabled() == enabled;
+        for (const char *name : {"clearAction", "addFilesAction", "addFolderAction", "deleteSelectedAction"})
+            all = all && Command(form, name)->isEnabled() == enabled;
         return all;
     }
 

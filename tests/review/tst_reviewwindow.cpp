@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
+#include <QMap>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
@@ -61,7 +63,8 @@ QPoint PanePoint(const ReviewPane &pane, QSize picture, QPointF point)
 void Screenshot(QWidget &window, const QString &name)
 {
     if (qEnvironmentVariableIsSet("MIRELON_SCREENSHOT_DIR"))
-        window.grab().save(qEnvironmentVariable("MIRELON_SCREENSHOT_DIR") + QLatin1Char('/') + name + QStringLiteral(".png"));
+        window.grab().save(qEnvironmentVariable("MIRELON_SCREENSHOT_DIR") + QLatin1Char('/') + QGuiApplication::platformName()
+                           + QLatin1Char('-') + name + QStringLiteral(".png"));
 }
 } // namespace
 
@@ -261,6 +264,63 @@ private slots:
         QVERIFY(ImageModel(window).review(2).boxes != ImageModel(window).review(0).boxes); // mirrored
     }
 
+    // Several images at once give the names and bytes of a one-at-a-time run, also around a
+    // picture that fails and a reviewed entry.
+    void jobsGiveTheSameOutputs_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("format");
+        QTest::newRow("blur jpg") << "Blur Faces in Image" << "JPG";
+        QTest::newRow("mark png") << "Mark Faces in Image" << "PNG";
+        QTest::newRow("export") << "Export Face Positions" << "PNG";
+    }
+    void jobsGiveTheSameOutputs()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, format);
+        const QString broken = copyPhoto(QStringLiteral("broken.jpg"));
+        MainWindow window;
+        show(window, {copyPhoto(QStringLiteral("j1.jpg")), broken, copyPhoto(QStringLiteral("j3.jpg")), copyPhoto(QStringLiteral("j4.jpg"))});
+        QTest::keyClick(ImageList(window), Qt::Key_R, Qt::ControlModifier);
+        QTest::keyClick(Pane(window), Qt::Key_Delete); // j1 reviewed
+        QFile damage(broken);
+        QVERIFY(damage.open(QIODevice::ReadWrite));
+        damage.resize(200); // the header stays, the picture cannot be decoded any more
+        damage.close();
+
+        QStringList failures;
+        RunPrompts &prompts = ReplacedRunPrompts();
+        const RunPrompts kept = prompts;
+        prompts.showFailures = [&](const QString &, const QString &list) { failures << list; };
+        const auto restore = qScopeGuard([&] { ReplacedRunPrompts() = kept; });
+
+        QMap<QString, QByteArray> outputs[2];
+        for (int jobs : {1, 2}) {
+            SettingsIni.setValue(QStringLiteral("Settings"), QStringLiteral("Jobs"), QString::number(jobs));
+            const QString out = dir.filePath(QStringLiteral("jobs-%1-%2").arg(QTest::currentDataTag()).arg(jobs));
+            QVERIFY(QDir().mkpath(out));
+            QFile taken(out + QStringLiteral("/output.") + (action.startsWith("Export") ? QStringLiteral("txt") : format.toLower()));
+            QVERIFY(taken.open(QIODevice::WriteOnly)); // a name already taken in the destination
+            taken.close();
+            Part<QComboBox>(window, "actionCombo")->setCurrentText(action);
+            Part<QComboBox>(window, "formatCombo")->setCurrentText(format);
+            Part<QLineEdit>(window, "destinationEdit")->setText(out);
+            Part<QPushButton>(window, "convertButton")->click();
+            QTRY_VERIFY_WITH_TIMEOUT(!window.runInProgress(), 60000);
+            QCOMPARE(window.statusText(), QStringLiteral("Completed with 1 error"));
+            for (const QString &name : QDir(out).entryList(QDir::Files)) {
+                QFile file(out + QLatin1Char('/') + name);
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                outputs[jobs - 1].insert(name, file.readAll());
+            }
+        }
+        SettingsIni.setValue(QStringLiteral("Settings"), QStringLiteral("Jobs"), QString());
+        QCOMPARE(failures.size(), 2);
+        QCOMPARE(outputs[1].keys(), outputs[0].keys());
+        QCOMPARE(outputs[0].size(), 4); // the taken name and three images
+        QVERIFY(outputs[1] == outputs[0]);
+    }
+
     // What a person sees: the default size, small, maximised, a long path, a 12-megapixel photo.
     void looks()
     {
@@ -291,6 +351,9 @@ private slots:
 
         window.showMaximized();
         QTest::qWait(500);
+        if (window.width() < window.screen()->availableGeometry().width() - 50) // no window manager to do it
+            window.setGeometry(window.screen()->availableGeometry());
+        QTest::qWait(200);
         Screenshot(window, QStringLiteral("window-maximised"));
         // Every part grows with the window: the splitter takes what the settings panel leaves.
         QVERIFY(Part<QSplitter>(window, "listAndReviewSplitter")->width() > window.width() - 300);
