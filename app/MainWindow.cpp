@@ -400,6 +400,9 @@ void MainWindow::connectHandlers()
             guarded(this, &MainWindow::currentEntryChanged));
     connect(imageList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             guarded(this, &MainWindow::currentEntryChanged));
+    // A cleared list or a deleted shown entry empties the pane.
+    connect(imageModel_, &QAbstractItemModel::modelReset, this, guarded(this, &MainWindow::currentEntryChanged));
+    connect(imageModel_, &QAbstractItemModel::rowsRemoved, this, guarded(this, &MainWindow::currentEntryChanged));
 
     faceSearch_ = new FaceSearch(ExecutableFolder() + QStringLiteral("/mirelon-facedetect"), this);
     connect(faceSearch_, &FaceSearch::found, this, &MainWindow::faceSearchEnded);

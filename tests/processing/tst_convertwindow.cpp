@@ -43,19 +43,19 @@ class TestConvertWindow : public QObject {
     }
 
     // The window may choose its own settings folder while it is created; temp.php goes here.
+    // One image at a time: these cases follow each image's turn (several at once are checked
+    // against this in the review window's test).
     void useTestSettingsFolder()
     {
         SettingsDir = dir.filePath("settings/");
+        SettingsIni.setValue("Settings", "Jobs", "1");
     }
 
-    // A shown window, one image at a time, with `count` small images (one face each) in folder `name`, marking into
+    // A shown window with `count` small images (one face each) in folder `name`, marking into
     // `name`/out.
     QStringList prepare(MainWindow &form, const QString &name, int count)
     {
         useTestSettingsFolder();
-        // One image at a time: these cases follow each image's turn (several at once are
-        // checked against this in the review window's test).
-        SettingsIni.setValue("Settings", "Jobs", "1");
         QDir().mkpath(dir.filePath(name + "/in"));
         QStringList images;
         for (int i = 0; i < count; ++i) {

@@ -241,6 +241,7 @@ private slots:
 
         Command(window, "deleteSelectedAction")->trigger();
         QCOMPARE(ImageModel(window).count(), 2);
+        QVERIFY(Pane(window)->shownPath().isEmpty()); // the deleted entry is not shown any more
         for (int row = 0; row < 2; ++row)
             QVERIFY(!ImageModel(window).review(row).reviewed);
 
