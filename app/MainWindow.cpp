@@ -1,6 +1,6 @@
 #include "app/MainWindow.h"
 
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "app/AppState.h"
 #include "app/MirelonApplication.h"
 #include "imagelist/ImageListModel.h"

@@ -1,6 +1,6 @@
 #include "app/MainWindow.h"
 #include "tests/support/MainWindowParts.h"
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 
 #include <QAction>
 #include <QComboBox>

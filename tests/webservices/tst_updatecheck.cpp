@@ -1,4 +1,4 @@
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "app/MainWindow.h"
 #include "tests/support/MainWindowParts.h"
 #include "tests/support/LoopbackHttpServer.h"
