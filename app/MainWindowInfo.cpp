@@ -2,18 +2,18 @@
 #include "app/MainWindow.h"
 
 #include "infowindows/AboutBox.h"
-#include "infowindows/FeedbackForm.h"
+#include "infowindows/FeedbackWindow.h"
 
 // Each opening creates a new window, shows it modally and destroys it when it closes.
 
 void MainWindow::showAbout()
 {
-    TAboutBox aboutBox(this);
+    AboutBox aboutBox(this);
     aboutBox.exec();
 }
 
 void MainWindow::showFeedback()
 {
-    TFeedbackForm feedbackForm(this);
+    FeedbackWindow feedbackForm(this);
     feedbackForm.exec();
 }

@@ -1,8 +1,8 @@
 // Update-check handlers of the main window.
 #include "app/MainWindow.h"
 
-#include "webservices/TChecker.h"
-#include "webservices/TNewVer.h"
+#include "webservices/UpdateChecker.h"
+#include "webservices/NewVersionWindow.h"
 #include "webservices/UpdateState.h"
 #include "webservices/UpdateStore.h"
 
@@ -13,7 +13,7 @@ void MainWindow::checkForUpdate()
 {
     if (!updateCheckStarted_) {
         updateCheckStarted_ = true;
-        auto *checker = new TChecker(); // frees itself when its thread ends
+        auto *checker = new UpdateChecker(); // frees itself when its thread ends
         checker->start();
         return;
     }
@@ -25,7 +25,7 @@ void MainWindow::checkForUpdate()
     if (UpdateState.NotificationsOn == 0)
         updateNotificationsAction_->setChecked(false);
     if (UpdateState.ShowNewVersion)
-        new TNewVer(this); // shows itself; lives as long as the main window
+        new NewVersionWindow(this); // shows itself; lives as long as the main window
 }
 
 void MainWindow::storeUpdateNotifications()

@@ -77,7 +77,7 @@ private:
 };
 } // namespace
 
-TAboutBox::TAboutBox(QWidget *parent, RandomBelow random)
+AboutBox::AboutBox(QWidget *parent, RandomBelow random)
     : QDialog(parent), Rain(std::move(random)), LicenseFolder(ExecutableFolder())
 {
     Q_INIT_RESOURCE(infowindows);
@@ -100,9 +100,9 @@ TAboutBox::TAboutBox(QWidget *parent, RandomBelow random)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-TAboutBox::~TAboutBox() = default;
+AboutBox::~AboutBox() = default;
 
-void TAboutBox::buildControls()
+void AboutBox::buildControls()
 {
     QPalette panelPalette = palette();
     panelPalette.setColor(QPalette::Window, Qt::black);
@@ -176,23 +176,23 @@ void TAboutBox::buildControls()
     Label5->setFocusPolicy(Qt::TabFocus); // reachable from the keyboard; Enter opens the site
     Label5->setTextInteractionFlags(Qt::LinksAccessibleByKeyboard | Qt::LinksAccessibleByMouse);
     Label5->setTextFormat(Qt::RichText);
-    connect(Label5, &QLabel::linkActivated, this, &TAboutBox::Label5Click);
+    connect(Label5, &QLabel::linkActivated, this, &AboutBox::Label5Click);
 
     PopupMenu1 = new QMenu(this);
     Credits1 = PopupMenu1->addAction(QString());
     Howtouninstall1 = PopupMenu1->addAction(QString());
     LicensePrivacyPolicy1 = PopupMenu1->addAction(QString());
-    connect(Credits1, &QAction::triggered, this, &TAboutBox::Credits1Click);
-    connect(Howtouninstall1, &QAction::triggered, this, &TAboutBox::Howtouninstall1Click);
-    connect(LicensePrivacyPolicy1, &QAction::triggered, this, &TAboutBox::LicensePrivacyPolicy1Click);
+    connect(Credits1, &QAction::triggered, this, &AboutBox::Credits1Click);
+    connect(Howtouninstall1, &QAction::triggered, this, &AboutBox::Howtouninstall1Click);
+    connect(LicensePrivacyPolicy1, &QAction::triggered, this, &AboutBox::LicensePrivacyPolicy1Click);
 
     tmTimer = new QTimer(this);
-    connect(tmTimer, &QTimer::timeout, this, &TAboutBox::tmTimerTimer);
+    connect(tmTimer, &QTimer::timeout, this, &AboutBox::tmTimerTimer);
     TimerEgg = new QTimer(this);
-    connect(TimerEgg, &QTimer::timeout, this, &TAboutBox::TimerEggTimer);
+    connect(TimerEgg, &QTimer::timeout, this, &AboutBox::TimerEggTimer);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &TAboutBox::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TAboutBox::BitBtn2Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &AboutBox::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &AboutBox::BitBtn2Click);
 
     Drag = new WindowDragFilter(this);
     for (QWidget *dragSource : {static_cast<QWidget *>(Panel1), static_cast<QWidget *>(Image2),
@@ -208,7 +208,7 @@ void TAboutBox::buildControls()
     BitBtn1->setFocus();
 }
 
-void TAboutBox::FormCreate()
+void AboutBox::FormCreate()
 {
     StartMatrix();
     setWindowTitle(QStringLiteral("About %1").arg(AppProductName));
@@ -231,27 +231,27 @@ void TAboutBox::FormCreate()
     PanelEgg->move((width() - PanelEgg->width()) / 2, (height() - PanelEgg->height()) / 2);
 }
 
-QString TAboutBox::SiteHost()
+QString AboutBox::SiteHost()
 {
     return ServiceHost();
 }
 
-QString TAboutBox::SiteAddress()
+QString AboutBox::SiteAddress()
 {
     return QStringLiteral("https://") + SiteHost();
 }
 
-QString TAboutBox::CreditsAddress()
+QString AboutBox::CreditsAddress()
 {
     return QStringLiteral("https://") + SiteHost() + QStringLiteral("/blog/credits-and-acknowledgements/");
 }
 
-QString TAboutBox::UninstallAddress()
+QString AboutBox::UninstallAddress()
 {
     return QStringLiteral("http://") + SiteHost() + QStringLiteral("/blog/how-to-uninstall-korvane-software/");
 }
 
-void TAboutBox::HighDPIImageYukle()
+void AboutBox::HighDPIImageYukle()
 {
     const qreal ratio = devicePixelRatioF();
     Image2->setPixmap(renderPicture(QStringLiteral(":/infowindows/logo.svg"), Image2->size(), ratio));
@@ -262,7 +262,7 @@ void TAboutBox::HighDPIImageYukle()
 
 // The matrix rain.
 
-void TAboutBox::StartMatrix()
+void AboutBox::StartMatrix()
 {
     Rain.RestartTick();
     const QSize outer = frameGeometry().size();
@@ -272,7 +272,7 @@ void TAboutBox::StartMatrix()
     tmTimer->start(50);
 }
 
-void TAboutBox::ResetMatrix()
+void AboutBox::ResetMatrix()
 {
     const qreal ratio = devicePixelRatioF();
     canvas = QImage(size() * ratio, QImage::Format_RGB32);
@@ -282,7 +282,7 @@ void TAboutBox::ResetMatrix()
     update();
 }
 
-void TAboutBox::tmTimerTimer()
+void AboutBox::tmTimerTimer()
 {
     QRegion touched;
     {
@@ -298,19 +298,19 @@ void TAboutBox::tmTimerTimer()
         update(touched);
 }
 
-void TAboutBox::paintEvent(QPaintEvent *)
+void AboutBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), canvas);
 }
 
-void TAboutBox::resizeEvent(QResizeEvent *event)
+void AboutBox::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
     ResetMatrix();
 }
 
-void TAboutBox::showEvent(QShowEvent *event)
+void AboutBox::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (!screenWatched && windowHandle()) {
@@ -325,7 +325,7 @@ void TAboutBox::showEvent(QShowEvent *event)
 
 // The hidden picture.
 
-void TAboutBox::Image1DblClick()
+void AboutBox::Image1DblClick()
 {
     if (!Egg.IconDoubleClicked())
         return;
@@ -337,14 +337,14 @@ void TAboutBox::Image1DblClick()
                                      current ? current->logicalDotsPerInch() : 96.0));
 }
 
-void TAboutBox::TimerEggTimer()
+void AboutBox::TimerEggTimer()
 {
     if (!Egg.Tick(width()))
         TimerEgg->stop();
     Panel1->move(Egg.PanelLeft, Panel1->y());
 }
 
-void TAboutBox::ImageEggDblClick()
+void AboutBox::ImageEggDblClick()
 {
     if (!Egg.PictureDoubleClicked(width(), Panel1->width()))
         return;
@@ -352,7 +352,7 @@ void TAboutBox::ImageEggDblClick()
     Panel1->move(Egg.PanelLeft, Panel1->y());
 }
 
-bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
+bool AboutBox::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonDblClick) {
         if (watched == VirtualImage1) {
@@ -369,32 +369,32 @@ bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
 
 // Buttons, menu and links.
 
-void TAboutBox::BitBtn1Click()
+void AboutBox::BitBtn1Click()
 {
     close();
 }
 
-void TAboutBox::BitBtn2Click()
+void AboutBox::BitBtn2Click()
 {
     PopupMenuBelow(BitBtn2, PopupMenu1);
 }
 
-void TAboutBox::Label5Click()
+void AboutBox::Label5Click()
 {
     OpenAddress(QUrl(SiteAddress()));
 }
 
-void TAboutBox::Credits1Click()
+void AboutBox::Credits1Click()
 {
     OpenAddress(QUrl(CreditsAddress()));
 }
 
-void TAboutBox::Howtouninstall1Click()
+void AboutBox::Howtouninstall1Click()
 {
     OpenAddress(QUrl(UninstallAddress()));
 }
 
-void TAboutBox::LicensePrivacyPolicy1Click()
+void AboutBox::LicensePrivacyPolicy1Click()
 {
     const QString licenseFile = LicenseFolder + QStringLiteral("/license.txt");
     if (QFileInfo(licenseFile).isFile())

@@ -22,12 +22,12 @@ class QUrl;
 // The About window: the maker's logo, the application's icon, name and version on a central
 // panel over a black window in which the letters of "kor" rain down. A double click on the
 // icon slides the panel away and uncovers a hidden picture.
-class TAboutBox : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TAboutBox(QWidget *parent = nullptr, RandomBelow random = SystemRandom());
-    ~TAboutBox() override;
+    explicit AboutBox(QWidget *parent = nullptr, RandomBelow random = SystemRandom());
+    ~AboutBox() override;
 
     // Host of the maker's web site and the addresses the window opens.
     static QString SiteHost();

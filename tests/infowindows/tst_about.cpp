@@ -178,7 +178,7 @@ private slots:
 
     void windowRuns()
     {
-        TAboutBox box(nullptr, SeededRandom(5));
+        AboutBox box(nullptr, SeededRandom(5));
         QCOMPARE(box.windowTitle(), QStringLiteral("About Mirelon"));
         QCOMPARE(box.Label2->text(), QStringLiteral("Mirelon 1.1"));
         QCOMPARE(box.BitBtn1->text(), QStringLiteral("OK"));
@@ -221,7 +221,7 @@ private slots:
     {
         QFETCH(int, item);
         QFETCH(QString, address);
-        TAboutBox box;
+        AboutBox box;
         QList<QUrl> opened;
         box.OpenAddress = [&](const QUrl &url) { opened << url; };
         if (item < 0)
@@ -249,7 +249,7 @@ private slots:
         } else if (present == QLatin1String("folder")) {
             QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("license.txt")));
         }
-        TAboutBox box;
+        AboutBox box;
         box.LicenseFolder = folder.path();
         QList<QUrl> opened;
         QStringList messages;
@@ -277,7 +277,7 @@ private slots:
 
     void eggStates()
     {
-        TAboutBox box;
+        AboutBox box;
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         QCOMPARE(box.Egg.State(), EggState::Covered);
@@ -327,7 +327,7 @@ private slots:
 
     void dragging()
     {
-        TAboutBox box;
+        AboutBox box;
         box.move(100, 100);
         const QPoint start = box.pos();
 
@@ -383,7 +383,7 @@ private slots:
     // "Info" opens the menu under the button; a click right after it closed only closed it.
     void infoMenu()
     {
-        TAboutBox box;
+        AboutBox box;
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         int shown = 0;

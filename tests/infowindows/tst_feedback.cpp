@@ -1,7 +1,7 @@
 #include "platform/AppIdentity.h"
 #include "infowindows/FeedbackChoicePanel.h"
 #include "infowindows/FeedbackEmail.h"
-#include "infowindows/FeedbackForm.h"
+#include "infowindows/FeedbackWindow.h"
 #include "infowindows/FeedbackSendButton.h"
 #include "tests/support/LoopbackHttpServer.h"
 
@@ -38,7 +38,7 @@ QStringList decodeForm(QByteArray body)
 struct Reporter {
     QStringList messages; // "title|text"
     int beeps = 0;
-    void attach(TFeedbackForm &form)
+    void attach(FeedbackWindow &form)
     {
         form.ShowMessage = [this](QMessageBox::Icon icon, const QString &title, const QString &text) {
             QVERIFY(QGuiApplication::overrideCursor() == nullptr);
@@ -51,7 +51,7 @@ struct Reporter {
 
 // A feedback window on screen whose boxes and beeps go to its reporter.
 struct ShownForm {
-    TFeedbackForm form;
+    FeedbackWindow form;
     Reporter reporter;
     ShownForm()
     {
@@ -131,7 +131,7 @@ private slots:
 
     void openingState()
     {
-        TFeedbackForm form;
+        FeedbackWindow form;
         QCOMPARE(form.windowTitle(), QStringLiteral("Mirelon feedback"));
         QCOMPARE(form.size(), QSize(525, 326));
         QCOMPARE(form.Panel4->caption(), QStringLiteral("I like it!"));
@@ -175,7 +175,7 @@ private slots:
     {
         QFETCH(QString, clicks);
         QFETCH(int, choice);
-        TFeedbackForm form;
+        FeedbackWindow form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         for (QChar click : clicks) {
@@ -207,7 +207,7 @@ private slots:
     void escapeCloses()
     {
         QFETCH(QString, control);
-        TFeedbackForm form;
+        FeedbackWindow form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.Edit1->setText(QStringLiteral("a@b.com"));

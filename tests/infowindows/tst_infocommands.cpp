@@ -1,7 +1,7 @@
 #include "app/MainWindow.h"
 #include "tests/support/MainWindowParts.h"
 #include "infowindows/AboutBox.h"
-#include "infowindows/FeedbackForm.h"
+#include "infowindows/FeedbackWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,10 +20,10 @@ private slots:
     {
         MainWindow form;
         for (int opening = 0; opening < 2; ++opening) {
-            QPointer<TFeedbackForm> window;
+            QPointer<FeedbackWindow> window;
             QString textAtOpening = QStringLiteral("(not opened)");
             QTimer::singleShot(0, &form, [&] {
-                window = qobject_cast<TFeedbackForm *>(QApplication::activeModalWidget());
+                window = qobject_cast<FeedbackWindow *>(QApplication::activeModalWidget());
                 if (!window)
                     return;
                 textAtOpening = window->Memo1->toPlainText();
@@ -42,10 +42,10 @@ private slots:
     void aboutOpensModal()
     {
         MainWindow form;
-        QPointer<TAboutBox> window;
+        QPointer<AboutBox> window;
         bool modal = false;
         QTimer::singleShot(0, &form, [&] {
-            window = qobject_cast<TAboutBox *>(QApplication::activeModalWidget());
+            window = qobject_cast<AboutBox *>(QApplication::activeModalWidget());
             if (!window)
                 return;
             modal = window->isModal();

@@ -1,5 +1,5 @@
 #include "platform/AppIdentity.h"
-#include "webservices/TNewVer.h"
+#include "webservices/NewVersionWindow.h"
 #include "webservices/UpdateState.h"
 
 #include <QApplication>
@@ -25,15 +25,15 @@ class TestNewVer : public QObject {
     }
 
     // A notification that has grown into view.
-    TNewVer *shown()
+    NewVersionWindow *shown()
     {
-        auto *notification = new TNewVer(mainWindow);
+        auto *notification = new NewVersionWindow(mainWindow);
         if (!QTest::qWaitFor([&] { return notification->isVisible() && notification->geometry() == expectedPlace(); }))
             qWarning("the notification did not grow into view");
         return notification;
     }
 
-    QWidget *part(TNewVer *w, const QString &name)
+    QWidget *part(NewVersionWindow *w, const QString &name)
     {
         const QHash<QString, QWidget *> parts{{"NewVer", w},           {"Panel1", w->Panel1}, {"Image1", w->Image1},
                                               {"Label1", w->Label1},   {"Panel2", w->Panel2}, {"Label2", w->Label2},
@@ -82,7 +82,7 @@ private slots:
 
     void textPlaceAndFocus()
     {
-        auto *w = new TNewVer(mainWindow);
+        auto *w = new NewVersionWindow(mainWindow);
         QVERIFY(!w->isVisible()); // shows itself a moment later
         QCOMPARE(w->Label1->text(), QStringLiteral("UPDATE AVAILABLE"));
         QCOMPARE(w->Label2->text(), QStringLiteral("Click to download Mirelon 1.2"));
@@ -98,14 +98,14 @@ private slots:
     void longVersionWraps()
     {
         UpdateState.LatestVersion = QStringLiteral("1.2 (the build with a version text far longer than one line)");
-        TNewVer *w = shown();
+        NewVersionWindow *w = shown();
         QVERIFY(w->Label2->wordWrap());
         QVERIFY(w->Label2->heightForWidth(w->Label2->width()) >= 2 * w->Label2->fontMetrics().height());
     }
 
     void linkColourFollowsTheMouse()
     {
-        TNewVer *w = shown();
+        NewVersionWindow *w = shown();
         QCOMPARE(w->TimerLink->interval(), 100);
         const auto linkColour = [w] { return w->Label2->palette().color(QPalette::WindowText); };
         const QColor highlight = QApplication::palette().color(QPalette::Highlight);
@@ -138,7 +138,7 @@ private slots:
         QFETCH(QString, where);
         QFETCH(Qt::MouseButton, button);
         QFETCH(bool, moves);
-        TNewVer *w = shown();
+        NewVersionWindow *w = shown();
         QWidget *target = part(w, where);
         QVERIFY(target);
         const QPoint start = w->pos();
@@ -153,7 +153,7 @@ private slots:
     // Eleven ticks of the one-second countdown close it, wherever it has been dragged.
     void countdownAfterDrag()
     {
-        TNewVer *w = shown();
+        NewVersionWindow *w = shown();
         QVERIFY(w->TimerClose->isActive());
         QCOMPARE(w->TimerClose->interval(), 1000);
         w->TimerClose->stop(); // ticks by hand from here
@@ -175,10 +175,10 @@ private slots:
 
     void closeButton()
     {
-        TNewVer *w = shown();
+        NewVersionWindow *w = shown();
         QTest::mouseClick(w->Button1, Qt::LeftButton);
         QVERIFY(!w->isVisible());
-        QCOMPARE(mainWindow->findChild<TNewVer *>(), w); // hidden, not destroyed
+        QCOMPARE(mainWindow->findChild<NewVersionWindow *>(), w); // hidden, not destroyed
         CloseCountdown = 1;
         w->TimerCloseTimer(); // a countdown ending later changes nothing visible
         QTest::qWait(200);
@@ -203,7 +203,7 @@ private slots:
     {
         QFETCH(QString, downloadUrl);
         QFETCH(QString, address);
-        TNewVer *w = shown();
+        NewVersionWindow *w = shown();
         UpdateState.DownloadUrl = downloadUrl; // read at the click
         QTest::mouseClick(w->Label2, Qt::RightButton);
         QVERIFY(opened.isEmpty());

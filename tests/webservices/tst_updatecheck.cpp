@@ -5,8 +5,8 @@
 #include "webservices/FailureRecord.h"
 #include "webservices/ReplyTags.h"
 #include "webservices/RequestDescriptions.h"
-#include "webservices/TChecker.h"
-#include "webservices/TNewVer.h"
+#include "webservices/UpdateChecker.h"
+#include "webservices/NewVersionWindow.h"
 #include "webservices/UpdateState.h"
 #include "webservices/UpdateStore.h"
 #include "webservices/VersionDecision.h"
@@ -69,7 +69,7 @@ class TestUpdateCheck : public QObject {
     static void runCheck(const QString &today, int timeoutMs = 3000)
     {
         UpdateState.Reset();
-        TChecker checker;
+        UpdateChecker checker;
         checker.TodayText = [today] { return today; };
         checker.TimeoutMs = timeoutMs;
         checker.CheckNow();
@@ -345,7 +345,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Command(form, "updateNotificationsAction")->isEnabled(), 8000);
         QVERIFY(!Part<QTimer>(form, "updateCheckTimer")->isActive());
         QCOMPARE(Command(form, "updateNotificationsAction")->isChecked(), ticked);
-        TNewVer *notification = form.findChild<TNewVer *>();
+        NewVersionWindow *notification = form.findChild<NewVersionWindow *>();
         QCOMPARE(notification != nullptr, window);
         if (window) {
             QTRY_VERIFY(notification->isVisible());
@@ -358,9 +358,9 @@ private slots:
         store(UpdateStore::ShowUpdate, QStringLiteral("0"));
         UpdateState.Reset();
         UpdateState.CheckDone.store(true); // a thread starting its check clears the flag first
-        auto *checker = new TChecker();
+        auto *checker = new UpdateChecker();
         checker->TodayText = [] { return Day1; };
-        const QPointer<TChecker> watch(checker);
+        const QPointer<UpdateChecker> watch(checker);
         checker->start();
         QTRY_VERIFY(watch.isNull());
         QVERIFY(UpdateState.CheckDone.load(std::memory_order_acquire));
@@ -406,7 +406,7 @@ private slots:
             secure.reset();
             QTRY_VERIFY_WITH_TIMEOUT(Command(form, "updateNotificationsAction")->isEnabled(), 5000);
             QVERIFY(FailureFlag);
-            QVERIFY(form.findChild<TNewVer *>() == nullptr);
+            QVERIFY(form.findChild<NewVersionWindow *>() == nullptr);
         }
         startServers();
     }

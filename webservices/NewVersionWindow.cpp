@@ -1,4 +1,4 @@
-#include "webservices/TNewVer.h"
+#include "webservices/NewVersionWindow.h"
 
 #include "platform/AppIdentity.h"
 #include "platform/ServiceHost.h"
@@ -64,7 +64,7 @@ void TLinkLabel::keyPressEvent(QKeyEvent *event)
         QLabel::keyPressEvent(event);
 }
 
-TNewVer::TNewVer(QWidget *mainWindow)
+NewVersionWindow::NewVersionWindow(QWidget *mainWindow)
     : QWidget(mainWindow, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("NewVer"));
@@ -146,11 +146,11 @@ TNewVer::TNewVer(QWidget *mainWindow)
     TimerClose->setInterval(1000);
     TimerLink = new QTimer(this);
     TimerLink->setInterval(100);
-    connect(TimerStart, &QTimer::timeout, this, &TNewVer::TimerStartTimer);
-    connect(TimerClose, &QTimer::timeout, this, &TNewVer::TimerCloseTimer);
-    connect(TimerLink, &QTimer::timeout, this, &TNewVer::TimerLinkTimer);
-    connect(Label2, &TLinkLabel::clicked, this, &TNewVer::Label2Click);
-    connect(Button1, &QPushButton::clicked, this, &TNewVer::Button1Click);
+    connect(TimerStart, &QTimer::timeout, this, &NewVersionWindow::TimerStartTimer);
+    connect(TimerClose, &QTimer::timeout, this, &NewVersionWindow::TimerCloseTimer);
+    connect(TimerLink, &QTimer::timeout, this, &NewVersionWindow::TimerLinkTimer);
+    connect(Label2, &TLinkLabel::clicked, this, &NewVersionWindow::Label2Click);
+    connect(Button1, &QPushButton::clicked, this, &NewVersionWindow::Button1Click);
 
     FormCreate();
 
@@ -159,17 +159,17 @@ TNewVer::TNewVer(QWidget *mainWindow)
     TimerLink->start();
 }
 
-QString TNewVer::LinkText(const QString &productName, const QString &version)
+QString NewVersionWindow::LinkText(const QString &productName, const QString &version)
 {
     return QStringLiteral("Click to download") + QLatin1Char(' ') + productName + QLatin1Char(' ') + version;
 }
 
-QString TNewVer::HomePageAddress()
+QString NewVersionWindow::HomePageAddress()
 {
     return QStringLiteral("https://") + ServiceHost() + QLatin1Char('/');
 }
 
-QString TNewVer::LinkTarget(const QString &downloadUrl)
+QString NewVersionWindow::LinkTarget(const QString &downloadUrl)
 {
     // The address comes from the network: only web addresses go to the desktop's opener, never a
     // local file or program.
@@ -180,7 +180,7 @@ QString TNewVer::LinkTarget(const QString &downloadUrl)
     return HomePageAddress();
 }
 
-void TNewVer::FormCreate()
+void NewVersionWindow::FormCreate()
 {
     QIcon icon = mainWindow ? mainWindow->windowIcon() : QIcon();
     if (icon.isNull())
@@ -198,7 +198,7 @@ void TNewVer::FormCreate()
     TimerLinkTimer();
 }
 
-void TNewVer::TimerStartTimer()
+void NewVersionWindow::TimerStartTimer()
 {
     TimerStart->stop();
     const QRect full = geometry();
@@ -208,7 +208,7 @@ void TNewVer::TimerStartTimer()
     GiveFocusBack();
 }
 
-void TNewVer::GiveFocusBack()
+void NewVersionWindow::GiveFocusBack()
 {
     if (!mainWindow)
         return;
@@ -217,7 +217,7 @@ void TNewVer::GiveFocusBack()
     raise(); // stays above the main window it hands the focus to
 }
 
-void TNewVer::Animate(const QRect &from, const QRect &to, bool hideAtEnd)
+void NewVersionWindow::Animate(const QRect &from, const QRect &to, bool hideAtEnd)
 {
     if (animation) {
         animation->stop();
@@ -237,7 +237,7 @@ void TNewVer::Animate(const QRect &from, const QRect &to, bool hideAtEnd)
     animation->start();
 }
 
-void TNewVer::TimerCloseTimer()
+void NewVersionWindow::TimerCloseTimer()
 {
     --CloseCountdown;
     if (CloseCountdown > 0)
@@ -253,7 +253,7 @@ void TNewVer::TimerCloseTimer()
     Animate(full, collapsedAtCentre(full), true);
 }
 
-void TNewVer::TimerLinkTimer()
+void NewVersionWindow::TimerLinkTimer()
 {
     const QPoint point = Label2->mapFromGlobal(QCursor::pos());
     const QPalette::ColorRole role = Label2->rect().contains(point) ? QPalette::Highlight : QPalette::WindowText;
@@ -265,7 +265,7 @@ void TNewVer::TimerLinkTimer()
     }
 }
 
-void TNewVer::Label2Click()
+void NewVersionWindow::Label2Click()
 {
     try {
         QDesktopServices::openUrl(QUrl(LinkTarget(UpdateState.DownloadUrl), QUrl::TolerantMode));
@@ -275,12 +275,12 @@ void TNewVer::Label2Click()
     close();
 }
 
-void TNewVer::Button1Click()
+void NewVersionWindow::Button1Click()
 {
     close();
 }
 
-bool TNewVer::eventFilter(QObject *watched, QEvent *event)
+bool NewVersionWindow::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
     // Panel2 has no mouse handling of its own, and its presses must not reach Panel1 and drag.
@@ -290,7 +290,7 @@ bool TNewVer::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TNewVer::keyPressEvent(QKeyEvent *event)
+void NewVersionWindow::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape)
         close();

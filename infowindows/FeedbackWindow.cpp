@@ -1,4 +1,4 @@
-#include "infowindows/FeedbackForm.h"
+#include "infowindows/FeedbackWindow.h"
 
 #include "platform/AppIdentity.h"
 #include "infowindows/FeedbackChoicePanel.h"
@@ -57,7 +57,7 @@ public:
 };
 } // namespace
 
-TFeedbackForm::TFeedbackForm(QWidget *parent) : QDialog(parent)
+FeedbackWindow::FeedbackWindow(QWidget *parent) : QDialog(parent)
 {
     Q_INIT_RESOURCE(infowindows);
     ShowMessage = [this](QMessageBox::Icon icon, const QString &title, const QString &text) {
@@ -78,9 +78,9 @@ TFeedbackForm::TFeedbackForm(QWidget *parent) : QDialog(parent)
     FormCreate();
 }
 
-TFeedbackForm::~TFeedbackForm() = default;
+FeedbackWindow::~FeedbackWindow() = default;
 
-void TFeedbackForm::buildControls()
+void FeedbackWindow::buildControls()
 {
     auto *form = new QVBoxLayout(this);
     form->setContentsMargins(0, 0, 0, 0);
@@ -101,8 +101,8 @@ void TFeedbackForm::buildControls()
     choices->addWidget(Panel4, 1);
     choices->addWidget(Panel5);
     form->addWidget(Panel3);
-    connect(Panel4, &FeedbackChoicePanel::pressed, this, &TFeedbackForm::Image1MouseDown);
-    connect(Panel5, &FeedbackChoicePanel::pressed, this, &TFeedbackForm::Image2MouseDown);
+    connect(Panel4, &FeedbackChoicePanel::pressed, this, &FeedbackWindow::Image1MouseDown);
+    connect(Panel5, &FeedbackChoicePanel::pressed, this, &FeedbackWindow::Image2MouseDown);
     // The panels take no focus; these keys reach them from the keyboard.
     auto *likeKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_L), this);
     connect(likeKey, &QShortcut::activated, this, [this] { Image1MouseDown(Qt::LeftButton); });
@@ -158,7 +158,7 @@ void TFeedbackForm::buildControls()
     BitBtn1->setDefault(false);
     addWithMargins(buttonRow, BitBtn1);
     form->addWidget(Panel2);
-    connect(BitBtn1, &QPushButton::clicked, this, &TFeedbackForm::BitBtn1Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &FeedbackWindow::BitBtn1Click);
 
     setTabOrder(Memo1, Edit1);
     setTabOrder(Edit1, BitBtn1);
@@ -168,7 +168,7 @@ void TFeedbackForm::buildControls()
     Memo1->setFocus();
 }
 
-void TFeedbackForm::FormCreate()
+void FeedbackWindow::FormCreate()
 {
     setWindowTitle(AppProductName + QStringLiteral(" feedback"));
     Label1->setText(QStringLiteral("We would really appreciate your feedback."));
@@ -179,7 +179,7 @@ void TFeedbackForm::FormCreate()
     Panel5->setCaption(QStringLiteral("I dislike it!"));
 }
 
-FeedbackChoice TFeedbackForm::Choice() const
+FeedbackChoice FeedbackWindow::Choice() const
 {
     if (Panel4->isSelected())
         return FeedbackChoice::Like;
@@ -201,17 +201,17 @@ void PickChoice(FeedbackChoicePanel &picked, FeedbackChoicePanel &other, Qt::Mou
 }
 } // namespace
 
-void TFeedbackForm::Image1MouseDown(Qt::MouseButton button)
+void FeedbackWindow::Image1MouseDown(Qt::MouseButton button)
 {
     PickChoice(*Panel4, *Panel5, button);
 }
 
-void TFeedbackForm::Image2MouseDown(Qt::MouseButton button)
+void FeedbackWindow::Image2MouseDown(Qt::MouseButton button)
 {
     PickChoice(*Panel5, *Panel4, button);
 }
 
-void TFeedbackForm::BitBtn1Click()
+void FeedbackWindow::BitBtn1Click()
 {
     // The raw text keeps no-break spaces (toPlainText would turn them into blanks); the service
     // has always received line breaks as CR LF.
@@ -247,7 +247,7 @@ void TFeedbackForm::BitBtn1Click()
     }
 }
 
-bool TFeedbackForm::eventFilter(QObject *watched, QEvent *event)
+bool FeedbackWindow::eventFilter(QObject *watched, QEvent *event)
 {
     // Escape in the message box, the e-mail box (where it is consumed) or on "Send" closes the window.
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape
@@ -258,7 +258,7 @@ bool TFeedbackForm::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-void TFeedbackForm::limitMemoLength(int position, int added)
+void FeedbackWindow::limitMemoLength(int position, int added)
 {
     if (added <= 0)
         return;

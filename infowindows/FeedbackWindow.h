@@ -15,15 +15,15 @@ class QPlainTextEdit;
 
 // The feedback window: a message, an optional "I like it!" / "I dislike it!" choice and an
 // optional e-mail address, sent to the maker's service with one button.
-class TFeedbackForm : public QDialog {
+class FeedbackWindow : public QDialog {
     Q_OBJECT
 
 public:
     static constexpr int MemoMaxLength = 10000;
     static constexpr int EditMaxLength = 100;
 
-    explicit TFeedbackForm(QWidget *parent = nullptr);
-    ~TFeedbackForm() override;
+    explicit FeedbackWindow(QWidget *parent = nullptr);
+    ~FeedbackWindow() override;
 
     FeedbackChoice Choice() const;
 

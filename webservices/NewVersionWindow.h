@@ -33,11 +33,11 @@ protected:
 // Borderless, always-on-top notification of a new version in the top right corner of the
 // primary screen. Grows into view about 1 ms after creation, hands the focus back to the main
 // window, can be dragged, and closes itself 11 seconds after creation. Closing only hides it.
-class TNewVer : public QWidget {
+class NewVersionWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TNewVer(QWidget *mainWindow);
+    explicit NewVersionWindow(QWidget *mainWindow);
 
     static QString LinkText(const QString &productName, const QString &version);
     // Where the link leads: the download address when it is a web address, else the home page.
