@@ -149,34 +149,34 @@ void AboutBox::buildControls()
     VirtualImage1->setScaledContents(true);
     VirtualImage1->setAccessibleName(QStringLiteral("Application icon"));
 
-    Label2 = new QLabel(Panel1);
-    Label2->setGeometry(49, 122, 290, 40);
-    Label2->setWordWrap(true);
-    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label2->setFont(pixelFont(font(), 16));
+    nameAndVersionLabel = new QLabel(Panel1);
+    nameAndVersionLabel->setGeometry(49, 122, 290, 40);
+    nameAndVersionLabel->setWordWrap(true);
+    nameAndVersionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    nameAndVersionLabel->setFont(pixelFont(font(), 16));
 
-    BitBtn1 = new QPushButton(Panel1);
-    BitBtn1->setGeometry(49, 226, 122, 33);
-    BitBtn1->setFont(pixelFont(font(), 16));
-    BitBtn2 = new QPushButton(Panel1);
-    BitBtn2->setGeometry(177, 226, 122, 33);
-    BitBtn2->setFont(pixelFont(font(), 16));
-    BitBtn2->setLayoutDirection(Qt::RightToLeft); // the arrow sits on the right of the caption
-    BitBtn2->setIconSize(QSize(16, 16));
-    BitBtn2->setAccessibleDescription(QStringLiteral("Opens a menu with acknowledgements, uninstall help and the licence"));
+    okButton = new QPushButton(Panel1);
+    okButton->setGeometry(49, 226, 122, 33);
+    okButton->setFont(pixelFont(font(), 16));
+    infoButton = new QPushButton(Panel1);
+    infoButton->setGeometry(177, 226, 122, 33);
+    infoButton->setFont(pixelFont(font(), 16));
+    infoButton->setLayoutDirection(Qt::RightToLeft); // the arrow sits on the right of the caption
+    infoButton->setIconSize(QSize(16, 16));
+    infoButton->setAccessibleDescription(QStringLiteral("Opens a menu with acknowledgements, uninstall help and the licence"));
 
-    Label5 = new QLabel(Panel1);
+    websiteLabel = new QLabel(Panel1);
     const int linkHeight = 16;
-    Label5->setGeometry(4, 291 - 1 - 3 - linkHeight, 342, linkHeight);
-    Label5->setAlignment(Qt::AlignCenter);
+    websiteLabel->setGeometry(4, 291 - 1 - 3 - linkHeight, 342, linkHeight);
+    websiteLabel->setAlignment(Qt::AlignCenter);
     QFont linkFont = pixelFont(font(), 13);
     linkFont.setUnderline(true);
-    Label5->setFont(linkFont);
-    Label5->setCursor(Qt::PointingHandCursor);
-    Label5->setFocusPolicy(Qt::TabFocus); // reachable from the keyboard; Enter opens the site
-    Label5->setTextInteractionFlags(Qt::LinksAccessibleByKeyboard | Qt::LinksAccessibleByMouse);
-    Label5->setTextFormat(Qt::RichText);
-    connect(Label5, &QLabel::linkActivated, this, &AboutBox::Label5Click);
+    websiteLabel->setFont(linkFont);
+    websiteLabel->setCursor(Qt::PointingHandCursor);
+    websiteLabel->setFocusPolicy(Qt::TabFocus); // reachable from the keyboard; Enter opens the site
+    websiteLabel->setTextInteractionFlags(Qt::LinksAccessibleByKeyboard | Qt::LinksAccessibleByMouse);
+    websiteLabel->setTextFormat(Qt::RichText);
+    connect(websiteLabel, &QLabel::linkActivated, this, &AboutBox::Label5Click);
 
     PopupMenu1 = new QMenu(this);
     Credits1 = PopupMenu1->addAction(QString());
@@ -191,39 +191,39 @@ void AboutBox::buildControls()
     TimerEgg = new QTimer(this);
     connect(TimerEgg, &QTimer::timeout, this, &AboutBox::TimerEggTimer);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &AboutBox::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &AboutBox::BitBtn2Click);
+    connect(okButton, &QPushButton::clicked, this, &AboutBox::closeBox);
+    connect(infoButton, &QPushButton::clicked, this, &AboutBox::showInfoMenu);
 
     Drag = new WindowDragFilter(this);
     for (QWidget *dragSource : {static_cast<QWidget *>(Panel1), static_cast<QWidget *>(Image2),
-                                static_cast<QWidget *>(Label2), static_cast<QWidget *>(VirtualImage1),
+                                static_cast<QWidget *>(nameAndVersionLabel), static_cast<QWidget *>(VirtualImage1),
                                 static_cast<QWidget *>(ImageEgg)})
         Drag->DragFrom(dragSource);
     // Installed after the drag filter, so that double-clicks on the pictures reach this one first.
     VirtualImage1->installEventFilter(this);
     ImageEgg->installEventFilter(this);
 
-    setTabOrder(BitBtn1, BitBtn2);
-    setTabOrder(BitBtn2, Label5);
-    BitBtn1->setFocus();
+    setTabOrder(okButton, infoButton);
+    setTabOrder(infoButton, websiteLabel);
+    okButton->setFocus();
 }
 
 void AboutBox::FormCreate()
 {
     StartMatrix();
     setWindowTitle(QStringLiteral("About %1").arg(AppProductName));
-    Label2->setText(AppProductName + QLatin1Char(' ') + AppVersion);
-    BitBtn1->setText(QStringLiteral("OK"));
-    BitBtn2->setText(QStringLiteral("Info"));
+    nameAndVersionLabel->setText(AppProductName + QLatin1Char(' ') + AppVersion);
+    okButton->setText(QStringLiteral("OK"));
+    infoButton->setText(QStringLiteral("Info"));
     Credits1->setText(QStringLiteral("Acknowledgements..."));
     Howtouninstall1->setText(QStringLiteral("How to uninstall..."));
     LicensePrivacyPolicy1->setText(QStringLiteral("License..."));
 
     // The link: the site's host, lime and underlined, its address as the tooltip.
-    Label5->setText(QStringLiteral("<a href=\"%1\" style=\"color:#00ff00;\">%2</a>")
+    websiteLabel->setText(QStringLiteral("<a href=\"%1\" style=\"color:#00ff00;\">%2</a>")
                         .arg(SiteAddress().toHtmlEscaped(), SiteHost().toHtmlEscaped()));
-    Label5->setToolTip(SiteAddress());
-    Label5->setAccessibleName(SiteHost());
+    websiteLabel->setToolTip(SiteAddress());
+    websiteLabel->setAccessibleName(SiteHost());
 
     AddAppIconToCollection(AppIconCollection, QStringLiteral("AppIcon"));
     HighDPIImageYukle();
@@ -256,7 +256,7 @@ void AboutBox::HighDPIImageYukle()
     const qreal ratio = devicePixelRatioF();
     Image2->setPixmap(renderPicture(QStringLiteral(":/infowindows/logo.svg"), Image2->size(), ratio));
     ImageEgg->setPixmap(renderPicture(QStringLiteral(":/infowindows/cat.svg"), ImageEgg->size(), ratio));
-    BitBtn2->setIcon(QIcon(renderPicture(QStringLiteral(":/infowindows/arrow.svg"), QSize(16, 16), ratio)));
+    infoButton->setIcon(QIcon(renderPicture(QStringLiteral(":/infowindows/arrow.svg"), QSize(16, 16), ratio)));
     VirtualImage1->setPixmap(AppIconCollection.value(QStringLiteral("AppIcon")).pixmap(QSize(32, 32), ratio));
 }
 
@@ -369,14 +369,14 @@ bool AboutBox::eventFilter(QObject *watched, QEvent *event)
 
 // Buttons, menu and links.
 
-void AboutBox::BitBtn1Click()
+void AboutBox::closeBox()
 {
     close();
 }
 
-void AboutBox::BitBtn2Click()
+void AboutBox::showInfoMenu()
 {
-    PopupMenuBelow(BitBtn2, PopupMenu1);
+    PopupMenuBelow(infoButton, PopupMenu1);
 }
 
 void AboutBox::Label5Click()

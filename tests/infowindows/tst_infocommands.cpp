@@ -26,8 +26,8 @@ private slots:
                 window = qobject_cast<FeedbackWindow *>(QApplication::activeModalWidget());
                 if (!window)
                     return;
-                textAtOpening = window->Memo1->toPlainText();
-                window->Memo1->setPlainText(QStringLiteral("left behind"));
+                textAtOpening = window->messageEdit->toPlainText();
+                window->messageEdit->setPlainText(QStringLiteral("left behind"));
                 window->close();
             });
             if (opening == 0)
