@@ -78,67 +78,67 @@ NewVersionWindow::NewVersionWindow(QWidget *mainWindow)
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSizeConstraint(QLayout::SetNoConstraint); // the animations shrink it below its layout
 
-    Panel1 = new QFrame(this);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel1->setLineWidth(1);
-    outer->addWidget(Panel1);
-    auto *row = new QHBoxLayout(Panel1);
+    framePanel = new QFrame(this);
+    framePanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    framePanel->setLineWidth(1);
+    outer->addWidget(framePanel);
+    auto *row = new QHBoxLayout(framePanel);
     row->setContentsMargins(1, 1, 1, 1);
     row->setSpacing(0);
 
-    Image1 = new QLabel(Panel1);
-    Image1->setFixedWidth(66);
-    Image1->setContentsMargins(3, 3, 3, 3);
-    Image1->setAlignment(Qt::AlignCenter);
-    row->addWidget(Image1);
+    iconImage = new QLabel(framePanel);
+    iconImage->setFixedWidth(66);
+    iconImage->setContentsMargins(3, 3, 3, 3);
+    iconImage->setAlignment(Qt::AlignCenter);
+    row->addWidget(iconImage);
 
-    Panel2 = new QWidget(Panel1);
-    auto *column = new QVBoxLayout(Panel2);
+    textPanel = new QWidget(framePanel);
+    auto *column = new QVBoxLayout(textPanel);
     column->setContentsMargins(3, 3, 3, 3);
     column->setSpacing(0);
-    Label1 = new QLabel(Panel2);
-    Label1->setAlignment(Qt::AlignCenter);
+    headingLabel = new QLabel(textPanel);
+    headingLabel->setAlignment(Qt::AlignCenter);
     QFont heading = font();
     heading.setPixelSize(13);
     heading.setBold(true);
-    Label1->setFont(heading);
-    column->addWidget(Label1);
-    Label2 = new TLinkLabel(Panel2);
-    Label2->setAlignment(Qt::AlignCenter);
-    Label2->setWordWrap(true);
+    headingLabel->setFont(heading);
+    column->addWidget(headingLabel);
+    downloadLink = new TLinkLabel(textPanel);
+    downloadLink->setAlignment(Qt::AlignCenter);
+    downloadLink->setWordWrap(true);
     QFont link = font();
     link.setPixelSize(13);
     link.setUnderline(true);
-    Label2->setFont(link);
-    Label2->setCursor(Qt::PointingHandCursor);
-    Label2->setFocusPolicy(Qt::TabFocus);
-    Label2->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    column->addWidget(Label2, 1);
-    row->addWidget(Panel2, 1);
+    downloadLink->setFont(link);
+    downloadLink->setCursor(Qt::PointingHandCursor);
+    downloadLink->setFocusPolicy(Qt::TabFocus);
+    downloadLink->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    column->addWidget(downloadLink, 1);
+    row->addWidget(textPanel, 1);
 
-    Panel3 = new QWidget(Panel1);
-    Panel3->setFixedWidth(22);
-    auto *side = new QVBoxLayout(Panel3);
+    closePanel = new QWidget(framePanel);
+    closePanel->setFixedWidth(22);
+    auto *side = new QVBoxLayout(closePanel);
     side->setContentsMargins(0, 0, 0, 0);
-    Button1 = new QPushButton(Panel3);
-    Button1->setFixedSize(22, 22);
-    Button1->setCursor(Qt::PointingHandCursor);
-    Button1->setIcon(closeGlyph(palette().color(QPalette::ButtonText)));
-    Button1->setIconSize(QSize(14, 14));
-    Button1->setFlat(true);
-    Button1->setAccessibleName(QStringLiteral("Close"));
-    Button1->setToolTip(QStringLiteral("Close"));
-    side->addWidget(Button1);
+    closeButton = new QPushButton(closePanel);
+    closeButton->setFixedSize(22, 22);
+    closeButton->setCursor(Qt::PointingHandCursor);
+    closeButton->setIcon(closeGlyph(palette().color(QPalette::ButtonText)));
+    closeButton->setIconSize(QSize(14, 14));
+    closeButton->setFlat(true);
+    closeButton->setAccessibleName(QStringLiteral("Close"));
+    closeButton->setToolTip(QStringLiteral("Close"));
+    side->addWidget(closeButton);
     side->addStretch(1);
-    row->addWidget(Panel3);
+    row->addWidget(closePanel);
 
-    // Dragging works from the window, Panel1, the icon, the heading and Panel3, not from Panel2,
+    // Dragging works from the window, framePanel, the icon, the heading and closePanel, not from textPanel,
     // the link or the close button.
     Drag = new WindowDragFilter(this, /*anyButtonButRight=*/true);
-    for (QWidget *source : {static_cast<QWidget *>(Panel1), static_cast<QWidget *>(Image1),
-                            static_cast<QWidget *>(Label1), Panel3})
+    for (QWidget *source : {static_cast<QWidget *>(framePanel), static_cast<QWidget *>(iconImage),
+                            static_cast<QWidget *>(headingLabel), closePanel})
         Drag->DragFrom(source);
-    Panel2->installEventFilter(this);
+    textPanel->installEventFilter(this);
 
     TimerStart = new QTimer(this);
     TimerStart->setInterval(1);
@@ -149,8 +149,8 @@ NewVersionWindow::NewVersionWindow(QWidget *mainWindow)
     connect(TimerStart, &QTimer::timeout, this, &NewVersionWindow::TimerStartTimer);
     connect(TimerClose, &QTimer::timeout, this, &NewVersionWindow::TimerCloseTimer);
     connect(TimerLink, &QTimer::timeout, this, &NewVersionWindow::TimerLinkTimer);
-    connect(Label2, &TLinkLabel::clicked, this, &NewVersionWindow::Label2Click);
-    connect(Button1, &QPushButton::clicked, this, &NewVersionWindow::Button1Click);
+    connect(downloadLink, &TLinkLabel::clicked, this, &NewVersionWindow::openDownload);
+    connect(closeButton, &QPushButton::clicked, this, &NewVersionWindow::closeNotification);
 
     FormCreate();
 
@@ -185,16 +185,16 @@ void NewVersionWindow::FormCreate()
     QIcon icon = mainWindow ? mainWindow->windowIcon() : QIcon();
     if (icon.isNull())
         icon = QApplication::windowIcon();
-    Image1->setPixmap(icon.pixmap(QSize(48, 48), devicePixelRatioF()));
-    Image1->setAccessibleName(AppProductName);
+    iconImage->setPixmap(icon.pixmap(QSize(48, 48), devicePixelRatioF()));
+    iconImage->setAccessibleName(AppProductName);
 
     resize(ClientWidth, ClientHeight);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     move(screen.x() + screen.width() - ClientWidth - 5, screen.y() + 5);
 
-    Label1->setText(QStringLiteral("UPDATE AVAILABLE"));
-    Label2->setText(LinkText(AppProductName, UpdateState.LatestVersion));
-    Label2->setAccessibleName(Label2->text());
+    headingLabel->setText(QStringLiteral("UPDATE AVAILABLE"));
+    downloadLink->setText(LinkText(AppProductName, UpdateState.LatestVersion));
+    downloadLink->setAccessibleName(downloadLink->text());
     TimerLinkTimer();
 }
 
@@ -255,17 +255,17 @@ void NewVersionWindow::TimerCloseTimer()
 
 void NewVersionWindow::TimerLinkTimer()
 {
-    const QPoint point = Label2->mapFromGlobal(QCursor::pos());
-    const QPalette::ColorRole role = Label2->rect().contains(point) ? QPalette::Highlight : QPalette::WindowText;
+    const QPoint point = downloadLink->mapFromGlobal(QCursor::pos());
+    const QPalette::ColorRole role = downloadLink->rect().contains(point) ? QPalette::Highlight : QPalette::WindowText;
     const QColor colour = QApplication::palette().color(role);
-    if (Label2->palette().color(QPalette::WindowText) != colour) {
-        QPalette palette = Label2->palette();
+    if (downloadLink->palette().color(QPalette::WindowText) != colour) {
+        QPalette palette = downloadLink->palette();
         palette.setColor(QPalette::WindowText, colour);
-        Label2->setPalette(palette);
+        downloadLink->setPalette(palette);
     }
 }
 
-void NewVersionWindow::Label2Click()
+void NewVersionWindow::openDownload()
 {
     try {
         QDesktopServices::openUrl(QUrl(LinkTarget(UpdateState.DownloadUrl), QUrl::TolerantMode));
@@ -275,7 +275,7 @@ void NewVersionWindow::Label2Click()
     close();
 }
 
-void NewVersionWindow::Button1Click()
+void NewVersionWindow::closeNotification()
 {
     close();
 }
@@ -283,8 +283,8 @@ void NewVersionWindow::Button1Click()
 bool NewVersionWindow::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    // Panel2 has no mouse handling of its own, and its presses must not reach Panel1 and drag.
-    if (watched == Panel2 && (type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+    // textPanel has no mouse handling of its own, and its presses must not reach framePanel and drag.
+    if (watched == textPanel && (type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
                               type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick))
         return true;
     return QWidget::eventFilter(watched, event);

@@ -44,13 +44,13 @@ public:
     static QString LinkTarget(const QString &downloadUrl);
     static QString HomePageAddress();
 
-    QFrame *Panel1 = nullptr;
-    QLabel *Image1 = nullptr;
-    QWidget *Panel2 = nullptr;
-    QLabel *Label1 = nullptr;
-    TLinkLabel *Label2 = nullptr;
-    QWidget *Panel3 = nullptr;
-    QPushButton *Button1 = nullptr;
+    QFrame *framePanel = nullptr;
+    QLabel *iconImage = nullptr;
+    QWidget *textPanel = nullptr;
+    QLabel *headingLabel = nullptr;
+    TLinkLabel *downloadLink = nullptr;
+    QWidget *closePanel = nullptr;
+    QPushButton *closeButton = nullptr;
     QTimer *TimerStart = nullptr;
     QTimer *TimerClose = nullptr;
     QTimer *TimerLink = nullptr;
@@ -58,8 +58,8 @@ public:
     WindowDragFilter *Drag = nullptr; // any button but the right one drags
 
 public slots:
-    void Label2Click();
-    void Button1Click();
+    void openDownload();
+    void closeNotification();
     void TimerStartTimer();
     void TimerCloseTimer();
     void TimerLinkTimer();

@@ -349,7 +349,7 @@ private slots:
         QCOMPARE(notification != nullptr, window);
         if (window) {
             QTRY_VERIFY(notification->isVisible());
-            QCOMPARE(notification->Label2->text(), QStringLiteral("Click to download Mirelon 1.2"));
+            QCOMPARE(notification->downloadLink->text(), QStringLiteral("Click to download Mirelon 1.2"));
         }
     }
 
