@@ -61,6 +61,7 @@ void MainWindow::faceSearchEnded(quint64 id, const FaceSearchResult &result)
     review.searched = true;
     review.stamp = result.stamp;
     review.error = result.error;
+    review.orientation = result.orientation;
     for (const QRect &box : result.boxes)
         review.boxes.append({box, false, false});
     imageModel_->setReview(row, review);

@@ -125,7 +125,7 @@ void MainWindow::startRun(Action action, const QString &phpDir)
             }
             facesFile = runFacesFolder_->filePath(QString::number(i) + QStringLiteral(".faces"));
             QFile file(facesFile);
-            if (!file.open(QIODevice::WriteOnly) || file.write(FacesFileText(imageModel_->review(i).keptBoxes())) < 0
+            if (!file.open(QIODevice::WriteOnly) || file.write(FacesFileText(imageModel_->review(i).orientation, imageModel_->review(i).keptBoxes())) < 0
                 || !file.flush())
                 throw MirelonError(QStringLiteral("Cannot write the reviewed faces to ") + facesFile);
         }

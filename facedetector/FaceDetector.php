@@ -4,22 +4,27 @@
 //   $detector = new FaceDetector();
 //   $detector->scan('/absolute/path/photo.jpg');
 //   foreach ($detector->getFaces() as $face) { ... $face['x'], $face['y'], $face['width'], $face['height'] }
+//   $orientation = $detector->getOrientation(); // how to turn the decoded picture upright
 //
 // The work is done by the engine mirelon-facedetect and its model, which lie beside this file.
 // Boxes are integers in pixels of the upright image (origin top-left): the grid GD's
 // imagecreatefromstring decodes, turned as the file's EXIF orientation tag says, as viewers show
-// it. They come ordered left to right, then top to bottom. When an image cannot be searched, scan
+// it. Only the engine reads that tag; getOrientation() tells the caller the turn it applied, so a
+// script turns its decoded picture by exactly the same reading and the boxes land on the faces.
+// Boxes come ordered left to right, then top to bottom. When an image cannot be searched, scan
 // throws an Exception: an image whose faces could not be looked for must never pass as one
 // without faces.
 //
-// When the environment names a faces file (MIRELON_FACES_FILE: the boxes a user reviewed for
-// this image, one "x y width height" line each), scan returns those boxes instead of searching.
+// When the environment names a faces file (MIRELON_FACES_FILE: what a user reviewed for this
+// image, in the engine's own result form: "orientation N", then one "x y width height" line per
+// face), scan returns that instead of searching.
 
 class FaceDetector
 {
     const ENGINE = 'mirelon-facedetect'; // it finds its model beside itself
 
     private $faces = array();
+    private $orientation = 1;
 
     public function __construct()
     {
@@ -29,13 +34,14 @@ class FaceDetector
     public function scan($path)
     {
         $this->faces = array();
+        $this->orientation = 1;
         $path = (string)$path;
         if ($path === '' || strpos($path, "\0") !== false || !is_file($path) || !is_readable($path)) {
             throw new Exception("FaceDetector: cannot read the image file '$path'.");
         }
         $reviewed = getenv('MIRELON_FACES_FILE');
         if (is_string($reviewed) && $reviewed !== '') {
-            $this->faces = self::sorted(self::parse(self::readFacesFile($reviewed), $reviewed));
+            list($this->orientation, $this->faces) = self::parseResult(self::readFacesFile($reviewed), "the reviewed faces file '$reviewed'", $path);
             return $this->faces;
         }
         $engine = __DIR__ . '/' . self::ENGINE;
@@ -43,36 +49,36 @@ class FaceDetector
             throw new Exception("FaceDetector: the face detection engine is missing: $engine");
         }
 
-        list($code, $output, $errors) = self::run(array($engine, '--', $path));
+        list($code, $output, $errors) = self::run(array($engine, '--orientation', '--', $path));
         if ($code !== 0) {
             $reason = trim($errors) !== '' ? trim($errors) : "the engine ended with exit code $code";
             throw new Exception("FaceDetector: cannot find the faces in '$path': $reason");
         }
-
-        $this->faces = self::sorted(self::parse($output, "the engine's result for '$path'"));
+        list($this->orientation, $this->faces) = self::parseResult($output, 'the engine', $path);
         return $this->faces;
     }
 
-    // Boxes from lines "x y width height"; $source names the text in the exception for a bad line.
-    private static function parse($text, $source)
+    // The orientation line and the boxes of an engine result (or a faces file in the same form),
+    // boxes sorted; $source names where the text came from in the exception for a bad line.
+    private static function parseResult($output, $source, $path)
     {
+        $lines = preg_split('/\r?\n/', $output, -1, PREG_SPLIT_NO_EMPTY);
+        $first = count($lines) > 0 ? array_shift($lines) : '';
+        if (!preg_match('/^orientation ([1-8])$/', $first, $m)) {
+            throw new Exception("FaceDetector: $source did not say how it turned '$path' upright: '$first'");
+        }
+        $orientation = (int)$m[1];
         $faces = array();
-        foreach (preg_split('/\r?\n/', $text, -1, PREG_SPLIT_NO_EMPTY) as $line) {
+        foreach ($lines as $line) {
             if (!preg_match('/^(\d{1,9}) (\d{1,9}) (\d{1,9}) (\d{1,9})$/', $line, $m)) {
-                throw new Exception("FaceDetector: malformed line in $source: '$line'");
+                throw new Exception("FaceDetector: $source gave a malformed result line for '$path': '$line'");
             }
             $faces[] = array('x' => (int)$m[1], 'y' => (int)$m[2], 'width' => (int)$m[3], 'height' => (int)$m[4]);
         }
-        return $faces;
-    }
-
-    // Left to right, then top to bottom.
-    private static function sorted(array $faces)
-    {
         usort($faces, function ($a, $b) {
             return $a['x'] !== $b['x'] ? $a['x'] <=> $b['x'] : $a['y'] <=> $b['y'];
         });
-        return $faces;
+        return array($orientation, $faces);
     }
 
     private static function readFacesFile($file)
@@ -88,6 +94,15 @@ class FaceDetector
     public function getFaces()
     {
         return $this->faces;
+    }
+
+    // The EXIF orientation (1 to 8) by which the last scan turned the picture upright, as the
+    // tag defines it: 1 as stored, 2 mirrored, 3 turned half round, 4 upside down mirrored, 5 to
+    // 8 with rows and columns swapped. Turn the decoded picture by this value, not by a reading of
+    // the file's tags of your own: the face boxes are in the picture turned this way.
+    public function getOrientation()
+    {
+        return $this->orientation;
     }
 
     // Runs a program without a shell; returns its exit code, standard output and standard error.

@@ -21,9 +21,9 @@ QList<QRect> FaceReview::keptBoxes() const
     return kept;
 }
 
-QByteArray FacesFileText(const QList<QRect> &boxes)
+QByteArray FacesFileText(int orientation, const QList<QRect> &boxes)
 {
-    QByteArray text;
+    QByteArray text = "orientation " + QByteArray::number(orientation) + '\n';
     for (const QRect &box : boxes)
         text += QByteArray::number(box.x()) + ' ' + QByteArray::number(box.y()) + ' ' + QByteArray::number(box.width())
                 + ' ' + QByteArray::number(box.height()) + '\n';

@@ -30,6 +30,7 @@ struct FaceReview {
     QString error;           // the search failed: why
     FileStamp stamp;         // of the file that was searched
     QList<ReviewedBox> boxes;    // found boxes first (left to right), then drawn ones
+    int orientation = 1;     // how the engine turned the picture upright (EXIF orientation 1 to 8)
     bool reviewed = false;   // the user changed the boxes: the run uses them instead of a search
 
     // The boxes a run covers: found ones not dropped, and drawn ones.
@@ -37,11 +38,12 @@ struct FaceReview {
 };
 
 // The environment variable that names an image's faces file for the detection library: when it
-// is set, the library returns the boxes listed there instead of searching the picture.
+// is set, the library returns the orientation and boxes listed there instead of searching.
 inline const QString FacesFileVariable = QStringLiteral("MIRELON_FACES_FILE");
 
-// The text of a faces file: one line "x y width height" per kept box, LF after each line.
-QByteArray FacesFileText(const QList<QRect> &boxes);
+// The text of a faces file, in the engine's own result form: "orientation N", then one line
+// "x y width height" per kept box, LF after each line.
+QByteArray FacesFileText(int orientation, const QList<QRect> &boxes);
 
 // Orders boxes as the detection library does: left to right, then top to bottom.
 void SortLikeLibrary(QList<QRect> &boxes);

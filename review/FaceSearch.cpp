@@ -8,21 +8,34 @@
 
 #include <algorithm>
 
-QList<QRect> ParseEngineBoxes(const QByteArray &output)
+EngineResult ParseEngineResult(const QByteArray &output)
 {
     static const QRegularExpression line(QStringLiteral("^(\\d{1,9}) (\\d{1,9}) (\\d{1,9}) (\\d{1,9})$"));
-    QList<QRect> boxes;
+    static const QRegularExpression orientationLine(QStringLiteral("^orientation ([1-8])$"));
+    EngineResult result;
+    QList<QRect> &boxes = result.boxes;
+    bool first = true;
     for (const QByteArray &raw : output.split('\n')) {
         const QString text = QString::fromUtf8(raw).remove(QLatin1Char('\r'));
         if (text.isEmpty())
             continue;
+        if (first) {
+            first = false;
+            const QRegularExpressionMatch o = orientationLine.match(text);
+            if (!o.hasMatch())
+                throw MirelonError(QStringLiteral("The engine did not say how it turned the picture upright: ") + text.left(80));
+            result.orientation = o.captured(1).toInt();
+            continue;
+        }
         const QRegularExpressionMatch m = line.match(text);
         if (!m.hasMatch())
             throw MirelonError(QStringLiteral("The engine gave a malformed result line: ") + text.left(80));
         boxes.append(QRect(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt()));
     }
+    if (first)
+        throw MirelonError(QStringLiteral("The engine did not say how it turned the picture upright"));
     SortLikeLibrary(boxes);
-    return boxes;
+    return result;
 }
 
 FaceSearch::FaceSearch(const QString &enginePath, QObject *parent) : QObject(parent), enginePath_(enginePath)
@@ -81,7 +94,7 @@ void FaceSearch::startNext()
         if (error == QProcess::FailedToStart)
             processEnded();
     });
-    running_->start(enginePath_, {QStringLiteral("--"), current_.path});
+    running_->start(enginePath_, {QStringLiteral("--orientation"), QStringLiteral("--"), current_.path});
 }
 
 void FaceSearch::processEnded()
@@ -100,7 +113,9 @@ void FaceSearch::processEnded()
                                         : errors.section(QLatin1Char('\n'), 0, 0);
     } else {
         try {
-            result.boxes = ParseEngineBoxes(process->readAllStandardOutput());
+            const EngineResult parsed = ParseEngineResult(process->readAllStandardOutput());
+            result.orientation = parsed.orientation;
+            result.boxes = parsed.boxes;
         } catch (const MirelonError &error) {
             result.error = error.message();
         }

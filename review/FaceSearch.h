@@ -13,17 +13,22 @@
 // The outcome of one search: the boxes the scripts would get for the file as stamped.
 struct FaceSearchResult {
     FileStamp stamp;
-    QList<QRect> boxes; // ordered as the library orders them
+    int orientation = 1; // the turn the engine applied to see the picture upright
+    QList<QRect> boxes;  // ordered as the library orders them
     QString error;      // empty when the search succeeded
 };
 
-// The engine's result lines ("x y width height", one per face) as boxes ordered like the
-// library's; raises MirelonError for a line of any other form.
-QList<QRect> ParseEngineBoxes(const QByteArray &output);
+// The engine's result with --orientation ("orientation N", then "x y width height" per face):
+// the orientation and the boxes ordered like the library's. Raises MirelonError for any other form.
+struct EngineResult {
+    int orientation = 1;
+    QList<QRect> boxes;
+};
+EngineResult ParseEngineResult(const QByteArray &output);
 
 // Searches pictures for faces in the background with the detection engine program, exactly as
 // the library runs it for the scripts (same program, same model, default threshold, upright
-// frame), one picture at a time. The window never waits: results come as signals.
+// frame, same orientation reading), one picture at a time. The window never waits: results come as signals.
 class FaceSearch : public QObject {
     Q_OBJECT
 

@@ -33,7 +33,7 @@ $result = array();
 try {
     $detector->scan($argv[2]);
     $faces = $detector->getFaces();
-    $result = array('faces' => $faces,
+    $result = array('faces' => $faces, 'orientation' => $detector->getOrientation(),
         'keys' => array_map('array_keys', $faces),
         'types' => array_map(function ($f) { return array_values(array_map('gettype', $f)); }, $faces));
 } catch (Exception $e) {
@@ -425,8 +425,10 @@ private slots:
         QTest::newRow("engine fails") << QByteArray("#!/bin/sh\necho 'out of luck' >&2\nexit 3\n") << standIn
                                       << QStringLiteral("out of luck");
         QTest::newRow("engine dies silently") << QByteArray("#!/bin/sh\nkill -9 $$\n") << standIn << QStringLiteral("exit code");
-        QTest::newRow("malformed output") << QByteArray("#!/bin/sh\necho '10 20 thirty 40'\n") << standIn << QStringLiteral("malformed");
-        QTest::newRow("negative value") << QByteArray("#!/bin/sh\necho '-10 20 30 40'\n") << standIn << QStringLiteral("malformed");
+        QTest::newRow("malformed output") << QByteArray("#!/bin/sh\necho 'orientation 1'; echo '10 20 thirty 40'\n") << standIn << QStringLiteral("malformed");
+        QTest::newRow("negative value") << QByteArray("#!/bin/sh\necho 'orientation 1'; echo '-10 20 30 40'\n") << standIn << QStringLiteral("malformed");
+        QTest::newRow("no orientation") << QByteArray("#!/bin/sh\necho '10 20 30 40'\n") << standIn << QStringLiteral("did not say how it turned");
+        QTest::newRow("orientation out of range") << QByteArray("#!/bin/sh\necho 'orientation 9'\n") << standIn << QStringLiteral("did not say how it turned");
     }
     void brokenInstallationsThrow()
     {
@@ -442,7 +444,7 @@ private slots:
     void ordersLeftToRightThenTopToBottom()
     {
         const QString library = MakeInstallation(QStringLiteral("unordered"),
-                                                 "#!/bin/sh\nprintf '50 80 9 9\\n50 20 8 8\\n10 90 7 7\\n'\n", "stand-in");
+                                                 "#!/bin/sh\nprintf 'orientation 1\\n50 80 9 9\\n50 20 8 8\\n10 90 7 7\\n'\n", "stand-in");
         const ScanResult result = Scan(faceImage_, library);
         QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
         QCOMPARE(result.faces, QList<QRect>({QRect(10, 90, 7, 7), QRect(50, 20, 8, 8), QRect(50, 80, 9, 9)}));
@@ -455,9 +457,10 @@ private slots:
         QTest::addColumn<QByteArray>("content"); // null: no such file
         QTest::addColumn<QList<QRect>>("faces");
         QTest::addColumn<QString>("message");
-        QTest::newRow("boxes") << QByteArray("50 80 9 9\n10 90 7 7\n") << QList<QRect>{{10, 90, 7, 7}, {50, 80, 9, 9}} << QString();
-        QTest::newRow("every face dropped") << QByteArray("") << QList<QRect>() << QString();
-        QTest::newRow("malformed") << QByteArray("10 20 thirty 40\n") << QList<QRect>() << QStringLiteral("malformed");
+        QTest::newRow("boxes, turned") << QByteArray("orientation 6\n50 80 9 9\n10 90 7 7\n") << QList<QRect>{{10, 90, 7, 7}, {50, 80, 9, 9}} << QString();
+        QTest::newRow("every face dropped") << QByteArray("orientation 1\n") << QList<QRect>() << QString();
+        QTest::newRow("malformed") << QByteArray("orientation 1\n10 20 thirty 40\n") << QList<QRect>() << QStringLiteral("malformed");
+        QTest::newRow("no orientation") << QByteArray("10 20 30 40\n") << QList<QRect>() << QStringLiteral("did not say how it turned");
         QTest::newRow("missing") << QByteArray() << QList<QRect>() << QStringLiteral("cannot read the reviewed faces file");
     }
     void reviewedFacesFile()
@@ -476,6 +479,7 @@ private slots:
         if (message.isEmpty()) {
             QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
             QCOMPARE(result.faces, faces);
+            QCOMPARE(result.json.value(QStringLiteral("orientation")).toInt(), content.startsWith("orientation 6") ? 6 : 1);
         } else {
             QVERIFY2(result.error.contains(message), qPrintable(result.error));
         }
@@ -502,7 +506,8 @@ private slots:
     }
 
     // A photo stored turned, with the orientation tag that says so, is searched upright: the
-    // boxes are those of the upright picture, as photo viewers show it.
+    // boxes are those of the upright picture, as photo viewers show it, and the library tells the
+    // caller the turn, so that a script turns its own decoded picture alike.
     void searchesTaggedPhotosUpright_data()
     {
         QTest::addColumn<QString>("format");
@@ -521,6 +526,8 @@ private slots:
                                                  jpeg ? JpegWithExif(stored, OrientationDirectory(3, quint32(orientation)))
                                                       : TiffWithOrientation(stored, orientation));
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        const ScanResult result = Scan(work_.filePath(jpeg ? QStringLiteral("turned.jpg") : QStringLiteral("turned.tif")));
+        QCOMPARE(result.json.value(QStringLiteral("orientation")).toInt(), orientation);
     }
 
     // A tag the picture cannot be turned by is no reason to refuse it: it is searched as stored.
