@@ -3,6 +3,7 @@
 #include "platform/Errors.h"
 #include "processing/ImageFailure.h"
 #include "processing/TimeLeft.h"
+#include "processing/UnsearchablePicture.h"
 
 #include <QMetaMethod>
 
@@ -70,6 +71,11 @@ void BatchRun::startMore()
             --next_;
             return;
         }
+        if (const std::optional<QString> reason = UnsearchableReason(paths_[index])) {
+            refuse(index, *reason);
+            --s; // the slot is still free
+            continue;
+        }
         try {
             slot.prepared = prepare_(index, paths_[index], s);
         } catch (const std::exception &error) {
@@ -85,6 +91,18 @@ void BatchRun::startMore()
             connect(slot.job, &ImageJob::output, this, [this, index](const QString &piece) { emit imageOutput(index, piece); });
         slot.job->start();
     }
+}
+
+void BatchRun::refuse(qsizetype index, const QString &reason)
+{
+    ImageOutcome outcome;
+    outcome.index = index;
+    outcome.path = paths_[index];
+    outcome.failure = reason;
+    outcome.output = reason + QLatin1Char('\n');
+    ++summary_.done;
+    summary_.failures.append({outcome.path, reason});
+    emit imageFinished(outcome);
 }
 
 QStringList BatchRun::outputsOf(const Slot &slot) const

@@ -27,8 +27,14 @@ QStringList ImageLoadingBlock(const QString &outputFormat, const QString &inputP
     lines += TemplateLines(R"php(if ($imageContent === false) {
     die("Failed to read the input file.");
 }
-$image = imagecreatefromstring($imageContent);
-if (!$image) {
+// GD decodes what it reads itself; the library decodes TIFF, HEIF and AVIF)php");
+    lines += QStringLiteral("$image = $detector->createImage(realpath('") + PhpQuoted(inputPath) + QStringLiteral("'), $imageContent);");
+    lines += TemplateLines(R"php(if (!$image) {
+    die("Failed to load image or unsupported input format.");
+}
+// A palette picture (GIF, 256-colour PNG) becomes true colour: WEBP takes no palette, and a
+// full palette would draw the nearest colour instead of red
+if (!imageistruecolor($image) && !imagepalettetotruecolor($image)) {
     die("Failed to load image or unsupported input format.");
 })php");
     lines += UprightTurnBlock(inputPath);

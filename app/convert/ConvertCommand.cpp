@@ -51,7 +51,7 @@ bool ConvertCommand::start()
             QDir(stagingFolder(int(outcome.index))).removeRecursively();
             return;
         }
-        imageEnded(int(outcome.index), outcome.failure.value_or(QString()));
+        imageEnded(int(outcome.index), outcome.failure.value_or(QString()), outcome.output);
         const std::optional<qint64> left = run_->millisecondsLeft();
         report_.progress(int(run_->done()), failed_, left ? TimeLeftText(*left) : QString());
     });
@@ -87,7 +87,7 @@ PreparedImage ConvertCommand::prepare(qsizetype index, const QString &picture)
     return prepared;
 }
 
-void ConvertCommand::imageEnded(int index, const QString &failure)
+void ConvertCommand::imageEnded(int index, const QString &failure, const QString &output)
 {
     if (failure.isEmpty()) {
         states_[size_t(index)] = State::Succeeded;
@@ -96,6 +96,8 @@ void ConvertCommand::imageEnded(int index, const QString &failure)
         ++done_;
         ++failed_;
         report_.pictureFailed(pictures_[index], failure);
+        if (options_.verbose)
+            report_.pictureOutput(output);
         QDir(stagingFolder(index)).removeRecursively();
     }
     publishInOrder(false);

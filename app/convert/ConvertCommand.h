@@ -32,7 +32,7 @@ private:
 
     QString stagingFolder(int index) const;
     PreparedImage prepare(qsizetype index, const QString &picture);
-    void imageEnded(int index, const QString &failure);
+    void imageEnded(int index, const QString &failure, const QString &output);
     void publishInOrder(bool stopping);
     void publish(int index);
     void runEnded();

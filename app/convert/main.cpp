@@ -3,6 +3,8 @@
 #include "app/convert/ConvertOptions.h"
 #include "app/convert/PictureArguments.h"
 #include "platform/AppPaths.h"
+#include "platform/Errors.h"
+#include "platform/FolderWritable.h"
 #include "processing/ActionRun.h"
 #include "processing/PhpRuntime.h"
 
@@ -84,6 +86,13 @@ int main(int argc, char *argv[])
     const QString destination = AbsoluteToCurrentFolder(options.destination);
     if (!QDir().mkpath(destination) || !QFileInfo(destination).isDir()) {
         complain(QStringLiteral("cannot create the destination folder ") + destination);
+        return ExitFailed;
+    }
+    // Before any picture is searched: a destination that takes no file ends the command here.
+    try {
+        CheckFolderWritable(destination);
+    } catch (const MirelonError &error) {
+        complain(error.message());
         return ExitFailed;
     }
 

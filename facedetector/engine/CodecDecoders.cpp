@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -170,8 +171,56 @@ cv::Mat DecodeJpeg(std::span<const std::uint8_t> bytes)
     return rgb;
 }
 
-cv::Mat DecodePng(std::span<const std::uint8_t> bytes)
+namespace {
+// The PNG without its text chunks (tEXt, zTXt, iTXt), which libpng would check and inflate
+// before the pixels: a small file can hold thousands of them, each inflating to megabytes.
+// Empty when there are none to drop or the chunk layout is broken (libpng then reports it).
+std::vector<std::uint8_t> WithoutTextChunks(std::span<const std::uint8_t> bytes)
 {
+    constexpr std::size_t Signature = 8;
+    auto isText = [](const std::uint8_t *type) {
+        return std::memcmp(type, "tEXt", 4) == 0 || std::memcmp(type, "zTXt", 4) == 0 || std::memcmp(type, "iTXt", 4) == 0;
+    };
+    if (bytes.size() < Signature)
+        return {};
+    bool any = false;
+    std::size_t at = Signature;
+    while (bytes.size() - at >= 12) {
+        const std::uint32_t length = std::uint32_t(bytes[at]) << 24 | std::uint32_t(bytes[at + 1]) << 16 |
+                                     std::uint32_t(bytes[at + 2]) << 8 | bytes[at + 3];
+        if (length > bytes.size() - at - 12)
+            return {};
+        any = any || isText(bytes.data() + at + 4);
+        if (std::memcmp(bytes.data() + at + 4, "IDAT", 4) == 0 || std::memcmp(bytes.data() + at + 4, "IEND", 4) == 0)
+            break; // text after the pixels is never read
+        at += 12 + length;
+    }
+    if (!any)
+        return {};
+    std::vector<std::uint8_t> kept(bytes.begin(), bytes.begin() + Signature);
+    at = Signature;
+    while (bytes.size() - at >= 12) {
+        const std::uint32_t length = std::uint32_t(bytes[at]) << 24 | std::uint32_t(bytes[at + 1]) << 16 |
+                                     std::uint32_t(bytes[at + 2]) << 8 | bytes[at + 3];
+        const bool pixels = std::memcmp(bytes.data() + at + 4, "IDAT", 4) == 0;
+        if (pixels || length > bytes.size() - at - 12) { // the rest as it is
+            kept.insert(kept.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.end());
+            return kept;
+        }
+        if (!isText(bytes.data() + at + 4))
+            kept.insert(kept.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                        bytes.begin() + static_cast<std::ptrdiff_t>(at + 12 + length));
+        at += 12 + length;
+    }
+    kept.insert(kept.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.end());
+    return kept;
+}
+} // namespace
+
+cv::Mat DecodePng(std::span<const std::uint8_t> file)
+{
+    const std::vector<std::uint8_t> withoutText = WithoutTextChunks(file);
+    const std::span<const std::uint8_t> bytes = withoutText.empty() ? file : std::span<const std::uint8_t>(withoutText);
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     struct Release {
@@ -299,23 +348,43 @@ cv::Mat DecodeTiff(std::span<const std::uint8_t> bytes)
     char reason[1024] = "";
     if (!TIFFRGBAImageOK(file.get(), reason))
         throw DecodeError(std::string("the TIFF picture is of a kind that cannot be decoded: ") + reason);
-    // Not zeroed: pages are committed only as libtiff writes decoded rows into them.
-    const std::unique_ptr<std::uint32_t[]> raster(new std::uint32_t[static_cast<std::size_t>(width) * height]);
-    TIFFRGBAImage image;
-    if (!TIFFRGBAImageBegin(&image, file.get(), 1, reason))
+    struct ImageEnd {
+        TIFFRGBAImage image;
+        bool begun = false;
+        ~ImageEnd()
+        {
+            if (begun)
+                TIFFRGBAImageEnd(&image);
+        }
+    } rgba;
+    if (!TIFFRGBAImageBegin(&rgba.image, file.get(), 1, reason))
         throw DecodeError(std::string("the TIFF data cannot be decoded: ") + reason);
-    image.req_orientation = ORIENTATION_TOPLEFT; // libtiff mirrors by the tag, as it always did here
-    const int decoded = TIFFRGBAImageGet(&image, raster.get(), width, height);
-    TIFFRGBAImageEnd(&image);
-    if (!decoded || !input.message.empty())
-        throw DecodeError("the TIFF data is damaged or ends early: " + input.message);
+    rgba.begun = true;
+    rgba.image.req_orientation = ORIENTATION_TOPLEFT; // libtiff mirrors by the tag, as it always did here
+    // Decoded a band of rows at a time into a small 4-byte buffer, then into the 3-byte picture:
+    // the picture is never held at 4 bytes a pixel whole.
+    constexpr std::size_t BandBytes = 32 << 20;
+    const std::uint32_t bandRows = static_cast<std::uint32_t>(
+        std::clamp<std::size_t>(BandBytes / 4 / width, 1, height));
+    const std::unique_ptr<std::uint32_t[]> band(new std::uint32_t[static_cast<std::size_t>(width) * bandRows]);
+    // Stored bottom-up, each band comes turned over on its own: its rows go to the other end.
+    const std::uint16_t stored = rgba.image.orientation;
+    const bool bottomUp = stored == ORIENTATION_BOTLEFT || stored == ORIENTATION_BOTRIGHT ||
+                          stored == ORIENTATION_LEFTBOT || stored == ORIENTATION_RIGHTBOT;
     cv::Mat pixels = UninitialisedPicture(width, height);
-    for (std::uint32_t y = 0; y < height; ++y) {
-        const std::uint32_t *in = raster.get() + static_cast<std::size_t>(y) * width;
-        auto *out = pixels.ptr<cv::Vec3b>(static_cast<int>(y));
-        for (std::uint32_t x = 0; x < width; ++x)
-            out[x] = cv::Vec3b(static_cast<std::uint8_t>(TIFFGetR(in[x])), static_cast<std::uint8_t>(TIFFGetG(in[x])),
-                               static_cast<std::uint8_t>(TIFFGetB(in[x])));
+    for (std::uint32_t top = 0; top < height; top += bandRows) {
+        const std::uint32_t rows = std::min(bandRows, height - top);
+        rgba.image.row_offset = static_cast<int>(top);
+        rgba.image.col_offset = 0;
+        if (!TIFFRGBAImageGet(&rgba.image, band.get(), width, rows) || !input.message.empty())
+            throw DecodeError("the TIFF data is damaged or ends early: " + input.message);
+        for (std::uint32_t y = 0; y < rows; ++y) {
+            const std::uint32_t *in = band.get() + static_cast<std::size_t>(y) * width;
+            auto *out = pixels.ptr<cv::Vec3b>(static_cast<int>(bottomUp ? height - top - rows + y : top + y));
+            for (std::uint32_t x = 0; x < width; ++x)
+                out[x] = cv::Vec3b(static_cast<std::uint8_t>(TIFFGetR(in[x])), static_cast<std::uint8_t>(TIFFGetG(in[x])),
+                                   static_cast<std::uint8_t>(TIFFGetB(in[x])));
+        }
     }
     return pixels;
 }

@@ -47,6 +47,10 @@ CommandLine ParseCommandLine(const std::vector<std::string> &arguments)
             line.printScores = true;
             continue;
         }
+        if (argument == "--bmp") {
+            line.writeBmp = true;
+            continue;
+        }
         if (i + 1 >= arguments.size())
             throw UsageError(argument + " needs a value");
         const std::string &value = arguments[++i];
@@ -72,9 +76,9 @@ CommandLine ParseCommandLine(const std::vector<std::string> &arguments)
 std::string UsageText()
 {
     return "Usage: mirelon-facedetect [options] IMAGE\n"
-           "Finds the faces in a picture (PNG, JPEG, GIF, BMP, WEBP or TIFF) and prints one line\n"
-           "\"x y width height\" per face, in picture pixels with the origin top-left, ordered\n"
-           "left to right, then top to bottom. No output lines: no face. A JPEG or TIFF photo\n"
+           "Finds the faces in a picture (PNG, JPEG, GIF, BMP, WEBP, TIFF, HEIF or AVIF) and prints\n"
+           "one line \"x y width height\" per face, in picture pixels with the origin top-left,\n"
+           "ordered left to right, then top to bottom. No output lines: no face. A JPEG or TIFF photo\n"
            "with an EXIF orientation tag is searched, and answered for, upright, as viewers\n"
            "show it.\n"
            "\n"
@@ -86,6 +90,9 @@ std::string UsageText()
            "  --threads N        worker threads (default: one per processor core, one for a\n"
            "                     picture of a megapixel or less)\n"
            "  --scores           add each face's score (0 to 1) as a fifth column\n"
+           "  --bmp              find no faces: write the picture as decoded, in its stored\n"
+           "                     orientation, as a 24-bit BMP to standard output (for readers\n"
+           "                     that lack the picture's format)\n"
            "  -h, --help         show this text\n"
            "\n"
            "Exit status: 0 when the picture was searched (with or without faces), 1 when the\n"

@@ -14,4 +14,8 @@ cv::Mat TurnUpright(const cv::Mat &stored, int orientation);
 // DecodeError.
 cv::Mat DecodeUprightImageFile(const std::string &path);
 
+// Reads and decodes a picture file in its stored pixel grid, as GD decodes the formats it reads:
+// no orientation tag applied (a TIFF's partial mirroring by libtiff undone). Throws DecodeError.
+cv::Mat DecodeStoredImageFile(const std::string &path);
+
 } // namespace facedetect

@@ -13,6 +13,7 @@
 #include "facedetector/engine/CommandLine.h"
 #include "facedetector/engine/FaceFinder.h"
 #include "facedetector/engine/ImageDecoder.h"
+#include "facedetector/engine/BmpWriter.h"
 #include "facedetector/engine/Sha256.h"
 #include "facedetector/engine/UprightPicture.h"
 
@@ -62,6 +63,21 @@ int main(int argc, char **argv)
     }
     // The model installed beside the program must be the very file it was built with; one given
     // with --model is the caller's choice.
+    if (line.writeBmp) {
+        try {
+            const cv::Mat picture = DecodeStoredImageFile(line.imagePath);
+            if (!WriteBmp(picture, std::cout)) {
+                PrintError("cannot write the picture");
+                return ExitFailure;
+            }
+            return 0;
+        } catch (const DecodeError &error) {
+            PrintError(line.imagePath + ": " + error.what());
+        } catch (const std::bad_alloc &) {
+            PrintError(line.imagePath + ": not enough memory for this picture");
+        }
+        return ExitFailure;
+    }
     const bool checkModelDigest = line.modelPath.empty();
     if (line.modelPath.empty())
         line.modelPath = ModelBesideProgram();

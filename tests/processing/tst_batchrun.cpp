@@ -107,11 +107,27 @@ private slots:
         });
         QCOMPARE(recorded.summary.done, 4);
         QCOMPARE(recorded.summary.failures.size(), 3);
-        QCOMPARE(recorded.summary.failures[0].reason, "The output is incomplete: " + cut);
-        QCOMPARE(recorded.summary.failures[1].reason, QString("PHP Warning: no"));
+        QCOMPARE(recorded.summary.failures[0].reason, QString("The output is incomplete"));
+        QCOMPARE(recorded.summary.failures[1].reason, QString("No"));
         QCOMPARE(recorded.summary.failures[2].reason, QString("The interpreter ended with exit code 4"));
         QCOMPARE(recorded.outcomes[1].removedOutputs, (QStringList{cut, face}));
         QVERIFY(Entries(out).isEmpty());
+    }
+
+    // Icons and metafiles fail at once with a plain reason: nothing is prepared or run for them.
+    void unsearchablePicturesFailAtOnce()
+    {
+        QTemporaryDir dir;
+        const QStringList commands{"echo first", "/p/icon.ICO", "/p/drawing.emf", "/p/old.wmf", "echo last"};
+        const Recorded recorded = runAll(commands, 2, dir.path());
+        QCOMPARE(recorded.summary.done, 5);
+        QCOMPARE(recorded.starts.size(), 2);
+        QCOMPARE(recorded.starts[1].first, 4);
+        QCOMPARE(recorded.summary.failures.size(), 3);
+        QCOMPARE(recorded.summary.failures[0].path, QString("/p/icon.ICO"));
+        QCOMPARE(recorded.summary.failures[0].reason, QString("Mirelon cannot search ICO pictures for faces"));
+        QCOMPARE(recorded.summary.failures[1].reason, QString("Mirelon cannot search EMF pictures for faces"));
+        QCOMPARE(recorded.summary.failures[2].reason, QString("Mirelon cannot search WMF pictures for faces"));
     }
 
     void stopEndsTheImagesInHand()

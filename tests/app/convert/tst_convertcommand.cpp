@@ -12,10 +12,12 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <algorithm>
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 const QString Command = QStringLiteral(MIRELON_BINARY_DIR "/mirelon-convert");
@@ -169,6 +171,51 @@ private slots:
             QCOMPARE(QFileInfo(out + "/" + name).size(), 0); // never overwritten
     }
 
+    // Every picture kind through every action and output format: palette pictures (GIF, a PNG
+    // of a full 256-colour palette) become true colour for WEBP and for Mark's red; odd widths
+    // give BMP rows with padding.
+    void picturesThroughEveryAction_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("format");
+        for (const char *action : {"mark", "blur", "save"})
+            for (const char *format : {"png", "webp", "bmp"})
+                QTest::addRow("%s %s", action, format) << action << format;
+    }
+    void picturesThroughEveryAction()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, format);
+        const QString in = dir.filePath("kinds");
+        if (!QFile::exists(in + "/palette.gif")) {
+            QVERIFY(QDir().mkpath(in));
+            // GD makes the palette pictures, as a user's would come from elsewhere.
+            const QString make = QStringLiteral(
+                "$s = imagecreatefromjpeg('%1'); $t = imagescale($s, 401); imagejpeg($t, '%2/odd.jpg', 95);"
+                "$g = imagescale($s, 401); imagetruecolortopalette($g, true, 255); imagegif($g, '%2/palette.gif');"
+                "$p = imagescale($s, 401); imagetruecolortopalette($p, false, 256); imagepng($p, '%2/full-palette.png');")
+                                     .arg(TwoFaces, in);
+            QCOMPARE(QProcess::execute("php", {"-r", make}), 0);
+        }
+        const QString out = dir.filePath(QStringLiteral("kinds-%1-%2").arg(action, format));
+        const Result result = run(Command, {"--action", action, "--format", format, "--jobs", "2", "--destination", out, in});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.standardError));
+        for (const char *stem : {"odd", "palette", "full-palette"}) {
+            const QStringList written = entries(out).filter(QRegularExpression(QStringLiteral("^%1[.-]").arg(stem)));
+            QVERIFY2(!written.isEmpty(), stem);
+            for (const QString &name : written)
+                QVERIFY2(!QImage(out + "/" + name).isNull(), qPrintable(name));
+            if (action == "mark" && format != "webp") { // the boxes are pure red
+                const QImage marked = QImage(out + "/" + written.first()).convertToFormat(QImage::Format_RGB32);
+                bool red = false;
+                for (int y = 0; y < marked.height() && !red; ++y)
+                    for (int x = 0; x < marked.width() && !red; ++x)
+                        red = marked.pixel(x, y) == qRgb(255, 0, 0);
+                QVERIFY2(red, stem);
+            }
+        }
+    }
+
     // Two jobs give exactly what one job gives, also for two pictures with the same name
     // racing for it: the second in the list gets " (2)".
     void twoJobsWriteWhatOneJobWrites()
@@ -226,6 +273,37 @@ private slots:
                  qPrintable(result.standardError));
         QVERIFY2(lines.last().contains("1 of 3 pictures failed"), qPrintable(result.standardError));
         QCOMPARE(entries(temporary), QStringList{}); // the private folder is gone
+        // The reason is one line a user reads: no place in our library or scripts.
+        QVERIFY2(!result.standardError.contains(".php") && !result.standardError.contains(temporary),
+                 qPrintable(result.standardError));
+
+        // --verbose adds the script's full output under the reason.
+        const Result verbose = run(Command, {"--verbose", "--action", "export", "--destination", out + "-v", in + "/broken.png"});
+        QCOMPARE(verbose.exitCode, 1);
+        QVERIFY2(verbose.standardError.contains("\n    PHP Fatal error:") && verbose.standardError.contains("FaceDetector.php"),
+                 qPrintable(verbose.standardError));
+    }
+
+    // A destination that takes no file ends the command with one line before any picture is
+    // searched (the stand-in library leaves a mark for every search).
+    void readOnlyDestination()
+    {
+        if (::geteuid() != 0)
+            QSKIP("a read-only mount needs root");
+        const QString in = dir.filePath("ro-in");
+        const QString readOnly = dir.filePath("ro");
+        QVERIFY(QDir().mkpath(in) && QDir().mkpath(readOnly));
+        QVERIFY(QImage(16, 16, QImage::Format_RGB32).save(in + "/a.png"));
+        QFile slow(in + "/a.png.slow");
+        QVERIFY(slow.open(QIODevice::WriteOnly) && slow.write("0\n" + (in + "/searched").toUtf8() + "\n") > 0);
+        slow.close();
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "ro,size=64k", "tmpfs", readOnly}) != 0)
+            QSKIP("cannot mount a read-only file system here");
+        const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {readOnly}); });
+        const Result result = run(StandInCommand, {"--destination", readOnly, in});
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(result.standardError, "mirelon-convert: Cannot write to the folder \"" + readOnly + "\": Read-only file system\n");
+        QVERIFY(!QFile::exists(in + "/searched"));
     }
 
     // On a terminal the progress is one line redrawn in place, and the pictures get no lines.
