@@ -8,6 +8,7 @@
 #include "facedetector/engine/BmpDecoder.h"
 #include "facedetector/engine/CodecDecoders.h"
 #include "facedetector/engine/GifDecoder.h"
+#include "facedetector/engine/HeifDecoder.h"
 #include "facedetector/engine/ImageDecoder.h"
 #include "tests/facedetector/fuzz/CheckPicture.h"
 

@@ -21,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         std::abort();
     try {
         CheckPicture(facedetect::DecodeUprightImageFile(path));
+        CheckPicture(facedetect::DecodeStoredImageFile(path)); // what --bmp hands to the scripts
     } catch (const facedetect::DecodeError &) {
     }
     return 0;
