@@ -173,45 +173,34 @@ cv::Mat DecodeJpeg(std::span<const std::uint8_t> bytes)
 
 namespace {
 // The PNG without its text chunks (tEXt, zTXt, iTXt), which libpng would check and inflate
-// before the pixels: a small file can hold thousands of them, each inflating to megabytes.
-// Empty when there are none to drop or the chunk layout is broken (libpng then reports it).
+// before the pixels: a small file can hold thousands of them, each inflating to megabytes. A
+// chunk before the pixels that claims to run past the end of the file is cut off with all that
+// follows, as libpng would first allocate its claimed length. Empty when nothing was dropped.
 std::vector<std::uint8_t> WithoutTextChunks(std::span<const std::uint8_t> bytes)
 {
     constexpr std::size_t Signature = 8;
-    auto isText = [](const std::uint8_t *type) {
-        return std::memcmp(type, "tEXt", 4) == 0 || std::memcmp(type, "zTXt", 4) == 0 || std::memcmp(type, "iTXt", 4) == 0;
-    };
     if (bytes.size() < Signature)
         return {};
-    bool any = false;
+    auto is = [&bytes](std::size_t at, const char *type) { return std::memcmp(bytes.data() + at + 4, type, 4) == 0; };
+    std::vector<std::uint8_t> kept(bytes.begin(), bytes.begin() + Signature);
+    bool dropped = false;
     std::size_t at = Signature;
     while (bytes.size() - at >= 12) {
         const std::uint32_t length = std::uint32_t(bytes[at]) << 24 | std::uint32_t(bytes[at + 1]) << 16 |
                                      std::uint32_t(bytes[at + 2]) << 8 | bytes[at + 3];
+        if (is(at, "IDAT")) // the pixels and what follows them as they are
+            break;
         if (length > bytes.size() - at - 12)
-            return {};
-        any = any || isText(bytes.data() + at + 4);
-        if (std::memcmp(bytes.data() + at + 4, "IDAT", 4) == 0 || std::memcmp(bytes.data() + at + 4, "IEND", 4) == 0)
-            break; // text after the pixels is never read
-        at += 12 + length;
-    }
-    if (!any)
-        return {};
-    std::vector<std::uint8_t> kept(bytes.begin(), bytes.begin() + Signature);
-    at = Signature;
-    while (bytes.size() - at >= 12) {
-        const std::uint32_t length = std::uint32_t(bytes[at]) << 24 | std::uint32_t(bytes[at + 1]) << 16 |
-                                     std::uint32_t(bytes[at + 2]) << 8 | bytes[at + 3];
-        const bool pixels = std::memcmp(bytes.data() + at + 4, "IDAT", 4) == 0;
-        if (pixels || length > bytes.size() - at - 12) { // the rest as it is
-            kept.insert(kept.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.end());
-            return kept;
-        }
-        if (!isText(bytes.data() + at + 4))
+            return kept; // the rest is cut off
+        const bool text = is(at, "tEXt") || is(at, "zTXt") || is(at, "iTXt");
+        if (!text)
             kept.insert(kept.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at),
                         bytes.begin() + static_cast<std::ptrdiff_t>(at + 12 + length));
+        dropped = dropped || text;
         at += 12 + length;
     }
+    if (!dropped)
+        return {};
     kept.insert(kept.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.end());
     return kept;
 }
