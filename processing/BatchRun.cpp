@@ -5,6 +5,7 @@
 #include "processing/TimeLeft.h"
 #include "processing/UnsearchablePicture.h"
 
+#include <QFile>
 #include <QMetaMethod>
 
 BatchRun::BatchRun(const QStringList &paths, PrepareImage prepare, const BatchOptions &options, QObject *parent)
@@ -138,8 +139,15 @@ void BatchRun::jobFinished(int s, const ImageJobResult &result)
     outcome.failure = FailureReason(facts);
     outcome.output = slot.prepared.outputPrefix + facts.output;
     outcome.result = result;
-    if (outcome.failure)
-        outcome.removedOutputs = RemoveUnfinishedOutputs(outputs);
+    if (outcome.failure) {
+        outcome.removedOutputs = RemoveUnfinishedOutputs(slot.prepared.expectedOutputs);
+        // The files a failed script named itself (Save Faces) go whole or not: a picture's
+        // faces are published all together or not at all.
+        if (slot.prepared.writtenOutputs)
+            for (const QString &path : slot.prepared.writtenOutputs())
+                if (QFile::remove(path))
+                    outcome.removedOutputs << path;
+    }
     if (!result.stopped) {
         ++summary_.done;
         if (outcome.failure)

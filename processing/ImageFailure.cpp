@@ -71,6 +71,7 @@ const char *const ScriptFailureMessages[] = {
     "Unsupported output format: ",
     "Unsupported format for face extraction: ",
     "Failed to save face to: ",
+    "Failed to create the output file.",
 };
 } // namespace
 

@@ -67,29 +67,45 @@ if (isset($turns[$orientation])) {
 QStringList FormatSaveBlock(const QString &outputBase)
 {
     QStringList lines = TemplateLines(R"php(
+// The output is written through the handle of a file this script creates: the empty file that
+// reserved the name goes first, and a file or link that takes the name meanwhile ends the script
+// instead of being written through
+function createOutputFile($outputFile) {
+    @unlink($outputFile);
+    $handle = @fopen($outputFile, 'x');
+    if ($handle === false) {
+        die("Failed to create the output file.");
+    }
+    return $handle;
+}
+
 // Set output filename and save based on chosen format)php");
     lines += QStringLiteral("$outputBase = '") + PhpQuoted(outputBase) + QStringLiteral("';");
     lines += TemplateLines(R"php(
 switch (strtolower($outputFormat)) {
     case 'png':
         $outputFile = $outputBase . ".png";
-        imagepng($image, $outputFile);
+        $outputHandle = createOutputFile($outputFile);
+        imagepng($image, $outputHandle);
         break;
 
     case 'jpg':
     case 'jpeg':
         $outputFile = $outputBase . ".jpg";
-        imagejpeg($image, $outputFile, 90); // quality 90
+        $outputHandle = createOutputFile($outputFile);
+        imagejpeg($image, $outputHandle, 90); // quality 90
         break;
 
     case 'bmp':
         $outputFile = $outputBase . ".bmp";
-        imagebmp($image, $outputFile);
+        $outputHandle = createOutputFile($outputFile);
+        imagebmp($image, $outputHandle);
         break;
 
     case 'webp':
         $outputFile = $outputBase . ".webp";
-        imagewebp($image, $outputFile, 90); // quality 90
+        $outputHandle = createOutputFile($outputFile);
+        imagewebp($image, $outputHandle, 90); // quality 90
         break;
 
     default:
@@ -97,6 +113,7 @@ switch (strtolower($outputFormat)) {
         die("Unsupported output format: $outputFormat");
 }
 
+fclose($outputHandle);
 imagedestroy($image);)php");
     return lines;
 }

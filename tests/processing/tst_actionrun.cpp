@@ -6,6 +6,7 @@
 #include "processing/PhpRuntime.h"
 
 #include <QFileInfo>
+#include <QProcess>
 #include <algorithm>
 #include <QTemporaryDir>
 #include <QTest>
@@ -339,6 +340,32 @@ private slots:
         QCOMPARE(QImage(run.destination + "/face2.png").size(), QSize(5, 5));
         for (const char *name : {"output.png", "output.txt", "face1.png"})
             QVERIFY(QFileInfo(run.destination + "/" + QLatin1String(name)).isSymLink());
+    }
+
+    // Whoever swaps the freshly created output for a link before the script writes gets no file
+    // written through it: the script creates the output anew, exclusively, and writes through
+    // that handle.
+    void linkPlantedAfterCreationIsNotWrittenThrough()
+    {
+        Run run = newRun("swap");
+        const QString image = inPath("swap", "a.png");
+        QVERIFY(WriteImageWithFaces(image, PlainImage(30, 30), {{1, 1, 5, 5}}));
+        QTemporaryDir elsewhere;
+        const QString victim = elsewhere.filePath("victim.png");
+        QVERIFY(WriteAll(victim, "victim"));
+        const ActionRunValues values{run.phpDir, FixtureLibrary(), run.settingsDir, "PNG"};
+        for (const Action action : {Action::MarkFacesInImage, Action::BlurFacesInImage}) {
+            const PreparedImage prepared = ActionImages(action, values, [&run] { return run.destination; })(0, image, 0);
+            const QString output = prepared.expectedOutputs.value(0);
+            QVERIFY(QFile::remove(output) && QFile::link(victim, output));
+            QProcess shell;
+            shell.setWorkingDirectory(prepared.workingDirectory);
+            shell.start("/bin/sh", {"-c", prepared.command});
+            QVERIFY(shell.waitForFinished(60000));
+            QCOMPARE(ReadAll(victim), QByteArray("victim"));
+            QVERIFY(!QFileInfo(output).isSymLink());
+            QCOMPARE(QImage(output).size(), QSize(30, 30));
+        }
     }
 
     // A destination that cannot be written: every image is tried, nothing is written, nothing is lost.
