@@ -3,8 +3,9 @@
 #include "app/convert/ConvertReport.h"
 #include "app/convert/StopSignals.h"
 
+#include "platform/PrivateRunFolder.h"
+
 #include <QObject>
-#include <QTemporaryDir>
 
 #include <memory>
 #include <vector>
@@ -42,7 +43,7 @@ private:
     QString phpDir_;
     QString libraryPath_;
     QString destination_;
-    QTemporaryDir private_;
+    std::unique_ptr<PrivateRunFolder> private_;
     ConvertReport report_;
     StopSignals signals_;
     BatchRun *run_ = nullptr;

@@ -5,6 +5,7 @@
 #include "platform/AppPaths.h"
 #include "platform/Errors.h"
 #include "platform/FolderWritable.h"
+#include "platform/GroupWatcher.h"
 #include "processing/ActionRun.h"
 #include "processing/PhpRuntime.h"
 
@@ -96,6 +97,8 @@ int main(int argc, char *argv[])
         return ExitFailed;
     }
 
+    // The jobs' processes end with this one, however it ends.
+    StartGroupWatcher();
     ConvertCommand command(options, pictures.pictures, phpDir, destination, ::isatty(STDERR_FILENO) == 1);
     if (!command.start())
         return ExitFailed;

@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
 #include <algorithm>
 #include <QTemporaryDir>
 #include <QTest>
@@ -167,7 +169,10 @@ private slots:
         QCOMPARE(rgbAt(leftOfImage, 0, 0), rgbAt(source, 0, 5));
         QCOMPARE(QImage(run.destination + "/face5.png").size(), QSize(10, 5));
 
-        QVERIFY(run.output.startsWith("'" + InterpreterFile(run.phpDir) + "' '" + ScriptPath(run.settingsDir) + "'\n"));
+        QVERIFY2(QRegularExpression("^'" + QRegularExpression::escape(InterpreterFile(run.phpDir)) + "' '"
+                                    + QRegularExpression::escape(run.settingsDir) + "run-[A-Za-z0-9]{6}/temp.php'\n")
+                     .match(run.output).hasMatch(),
+                 qPrintable(run.output));
         QVERIFY(run.output.contains("Processing 3 detected face(s)...\n"));
         QVERIFY(run.output.contains("Face saved: face4.png\n  Dimensions: 40x30 pixels\n  Position: (-10, 5)\n\n"));
     }
@@ -201,9 +206,33 @@ private slots:
         for (const QString &entry : run.entries)
             expected << "Processing " + entry + "...";
         QCOMPARE(run.statuses, expected);
-        const QByteArray script = ReadAll(ScriptPath(run.settingsDir));
-        QVERIFY(script.contains(run.entries.last().toUtf8()));
-        QVERIFY(script.endsWith("?>\r\n"));
+        QCOMPARE(Entries(run.settingsDir), QStringList()); // the run's private script folder is gone
+    }
+
+    // Two windows running at once into one destination: each has its own scripts, every image
+    // gets an output of its own, whole.
+    void twoRunsAtOnceIntoOneDestination()
+    {
+        Run run = newRun("two");
+        QStringList images;
+        for (int i = 1; i <= 4; ++i) {
+            images << inPath("two", QString("%1.png").arg(i));
+            QVERIFY(WriteImageWithFaces(images.last(), PlainImage(20 + i, 20), {{i, i, 5, 5}}));
+        }
+        const ActionRunValues values{run.phpDir, FixtureLibrary(), run.settingsDir, "PNG"};
+        BatchRun first(images, ActionImages(Action::MarkFacesInImage, values, [&run] { return run.destination; }), {});
+        BatchRun second(images, ActionImages(Action::MarkFacesInImage, values, [&run] { return run.destination; }), {});
+        QSignalSpy firstEnded(&first, &BatchRun::finished), secondEnded(&second, &BatchRun::finished);
+        first.start();
+        second.start();
+        QTRY_VERIFY_WITH_TIMEOUT(firstEnded.size() == 1 && secondEnded.size() == 1, 60000);
+        QCOMPARE(first.summary().failures.size() + second.summary().failures.size(), 0);
+        const QStringList outputs = Entries(run.destination);
+        QCOMPARE(outputs.size(), 8);
+        QMap<int, int> widths;
+        for (const QString &name : outputs)
+            ++widths[QImage(run.destination + "/" + name).width()];
+        QCOMPARE(widths, (QMap<int, int>{{21, 2}, {22, 2}, {23, 2}, {24, 2}}));
     }
 
     void everyOutputFormat_data()
@@ -355,7 +384,8 @@ private slots:
         QVERIFY(WriteAll(victim, "victim"));
         const ActionRunValues values{run.phpDir, FixtureLibrary(), run.settingsDir, "PNG"};
         for (const Action action : {Action::MarkFacesInImage, Action::BlurFacesInImage}) {
-            const PreparedImage prepared = ActionImages(action, values, [&run] { return run.destination; })(0, image, 0);
+            const PrepareImage prepare = ActionImages(action, values, [&run] { return run.destination; });
+            const PreparedImage prepared = prepare(0, image, 0);
             const QString output = prepared.expectedOutputs.value(0);
             QVERIFY(QFile::remove(output) && QFile::link(victim, output));
             QProcess shell;
@@ -468,14 +498,14 @@ private slots:
         } catch (const MirelonError &error) {
             QCOMPARE(error.message(), QString("Invalid characters in path"));
         }
-        QVERIFY(!QFile::exists(ScriptPath(run.settingsDir)));
+        QCOMPARE(Entries(run.settingsDir), QStringList());
     }
 
     void emptyListWritesNoScript()
     {
         Run run = newRun("empty");
         run(Action::BlurFacesInImage);
-        QVERIFY(!QFile::exists(ScriptPath(run.settingsDir)));
+        QCOMPARE(Entries(run.settingsDir), QStringList());
         QVERIFY(run.statuses.isEmpty());
     }
 };

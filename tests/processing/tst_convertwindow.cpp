@@ -296,7 +296,7 @@ private slots:
         form.Button1Click();
         QTRY_VERIFY(!form.RunInProgress());
         QCOMPARE(reported.size(), 1);
-        QVERIFY(reported[0].startsWith("Cannot create file"));
+        QVERIFY2(reported[0].startsWith("Cannot create a private folder in \"" + SettingsDir.chopped(1) + "\""), qPrintable(reported[0]));
         QVERIFY(form.StatusPanelText().startsWith("Processing "));
         QVERIFY(listEditable(form, true));
         QCOMPARE(QApplication::overrideCursor(), nullptr);

@@ -433,6 +433,36 @@ private slots:
         QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains("stopped"));
     }
 
+    // SIGKILL, which the command cannot catch: every process of its jobs ends within seconds all
+    // the same, and the private folder it leaves is removed by the next start.
+    void killedOutright()
+    {
+        const QString in = dir.filePath("killed");
+        QVERIFY(QDir().mkpath(in));
+        for (const char *name : {"slow1.png", "slow2.png"})
+            QVERIFY(QImage(32, 32, QImage::Format_RGB32).save(in + "/" + name));
+        QVERIFY(makeSlow(in + "/slow1.png", "63.5") && makeSlow(in + "/slow2.png", "63.5"));
+        const QString temporary = in + "-tmp";
+        QVERIFY(QDir().mkpath(temporary));
+
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TMPDIR", temporary);
+        process.setProcessEnvironment(environment);
+        process.start(StandInCommand, {"--jobs", "2", "--destination", in + "-out", in + "/slow1.png", in + "/slow2.png"});
+        QList<ProcessEntry> children;
+        QTRY_VERIFY_WITH_TIMEOUT(countRunning(children = descendants(process.processId()), "sleep 63.5") == 2, 20000);
+        ::kill(qint64(process.processId()), SIGKILL);
+        QVERIFY(process.waitForFinished(5000));
+        for (const ProcessEntry &child : children)
+            QTRY_VERIFY2_WITH_TIMEOUT(!processAlive(child.pid), child.commandLine.constData(), 5000);
+        QCOMPARE(entries(temporary).size(), 1); // the killed run's private folder
+
+        const Result next = run(StandInCommand, {"--action", "export", "--destination", in + "-next", TwoFaces}, temporary);
+        QVERIFY2(next.exitCode == 0, qPrintable(next.standardError));
+        QCOMPARE(entries(temporary), QStringList{});
+    }
+
     // The README's recipe for several hosts, with this machine as the only host (":").
     void gnuParallelRecipe()
     {
