@@ -433,6 +433,23 @@ private slots:
         QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains("stopped"));
     }
 
+    // A picture whose name is near the longest a file name can be: its face files and a second
+    // output of the same name still get names that fit.
+    void longestNames()
+    {
+        const QString picture = dir.filePath("long/" + QString(250, 'n') + ".jpg");
+        QVERIFY(copy(TwoFaces, picture));
+        const QString out = dir.filePath("long-out");
+        for (int round = 0; round < 2; ++round) {
+            const Result result = run(Command, {"--action", "save", "--format", "webp", "--destination", out, picture});
+            QVERIFY2(result.exitCode == 0, qPrintable(result.standardError));
+        }
+        const QStringList names = entries(out);
+        QCOMPARE(names.size(), 4);
+        for (const QString &name : names)
+            QVERIFY2(name.toUtf8().size() <= 255 && name.startsWith(QString(223, 'n') + "-face"), qPrintable(name));
+    }
+
     // SIGKILL, which the command cannot catch: every process of its jobs ends within seconds all
     // the same, and the private folder it leaves is removed by the next start.
     void killedOutright()
