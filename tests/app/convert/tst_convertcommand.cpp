@@ -116,6 +116,15 @@ qsizetype countRunning(const QList<ProcessEntry> &entries, const QByteArray &com
                          [&](const ProcessEntry &entry) { return entry.commandLine == commandLine; });
 }
 
+// Starts the command beside the stand-in library with its private folders in `temporary`.
+void startStandIn(QProcess &process, const QString &temporary, const QStringList &arguments)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TMPDIR", temporary);
+    process.setProcessEnvironment(environment);
+    process.start(StandInCommand, arguments);
+}
+
 // Makes the stand-in library take `seconds` over `picture`, in a child "sleep" process.
 bool makeSlow(const QString &picture, const char *seconds)
 {
@@ -412,11 +421,7 @@ private slots:
         QVERIFY(QDir().mkpath(temporary));
 
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("TMPDIR", temporary);
-        process.setProcessEnvironment(environment);
-        process.start(StandInCommand, {"--jobs", "2", "--destination", out, in + "/done.png", in + "/slow1.png",
-                                       in + "/slow2.png"});
+        startStandIn(process, temporary, {"--jobs", "2", "--destination", out, in + "/done.png", in + "/slow1.png", in + "/slow2.png"});
         // Both slow pictures are in their library's child process: the shell, PHP and the child
         // of each are under the command.
         QList<ProcessEntry> children;
@@ -463,10 +468,7 @@ private slots:
         QVERIFY(QDir().mkpath(temporary));
 
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("TMPDIR", temporary);
-        process.setProcessEnvironment(environment);
-        process.start(StandInCommand, {"--jobs", "2", "--destination", in + "-out", in + "/slow1.png", in + "/slow2.png"});
+        startStandIn(process, temporary, {"--jobs", "2", "--destination", in + "-out", in + "/slow1.png", in + "/slow2.png"});
         QList<ProcessEntry> children;
         QTRY_VERIFY_WITH_TIMEOUT(countRunning(children = descendants(process.processId()), "sleep 63.5") == 2, 20000);
         ::kill(qint64(process.processId()), SIGKILL);
