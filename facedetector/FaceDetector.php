@@ -50,7 +50,7 @@ class FaceDetector
     }
 
     // A GD image of the image file at $path, whose bytes are $content: GD decodes the formats it
-    // reads itself; TIFF, HEIF and AVIF are decoded by the engine, the decoder the faces were
+    // reads itself; TIFF, HEIF, AVIF and animated WEBP are decoded by the engine, the decoder the faces were
     // found with, and handed to GD as a BMP. The pixel grid is the stored one, as GD gives it
     // (HEIF and AVIF turned by their own container, as scan sees them). False when GD cannot
     // decode the bytes; throws an Exception when the engine cannot.
@@ -66,12 +66,15 @@ class FaceDetector
         return imagecreatefromstring($output);
     }
 
-    // Whether GD lacks the format of these bytes: TIFF and BigTIFF, and the HEIF family (HEIC,
-    // AVIF), which GD reads only in part.
+    // Whether GD lacks the format of these bytes: TIFF and BigTIFF, the HEIF family (HEIC,
+    // AVIF), which GD reads only in part, and animated WEBP (the engine gives its first frame).
     private static function isEngineFormat($content)
     {
         $head = substr($content, 0, 4);
-        return in_array($head, array("II*\0", "MM\0*", "II+\0", "MM\0+"), true) || substr($content, 4, 4) === 'ftyp';
+        $animatedWebp = $head === 'RIFF' && substr($content, 8, 8) === 'WEBPVP8X' && strlen($content) > 20
+            && (ord($content[20]) & 0x02) !== 0;
+        return in_array($head, array("II*\0", "MM\0*", "II+\0", "MM\0+"), true) || substr($content, 4, 4) === 'ftyp'
+            || $animatedWebp;
     }
 
     private static function engine()

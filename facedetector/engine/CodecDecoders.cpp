@@ -14,6 +14,7 @@
 #include <png.h>
 #include <tiffio.h>
 #include <webp/decode.h>
+#include <webp/demux.h>
 
 #include "facedetector/engine/ImageDecoder.h"
 
@@ -230,13 +231,49 @@ cv::Mat DecodePng(std::span<const std::uint8_t> file)
     return pixels;
 }
 
+namespace {
+// The first frame of an animated WEBP, as it shows on its canvas; transparent parts as on a
+// white page, as for PNG.
+cv::Mat DecodeWebpFirstFrame(std::span<const std::uint8_t> bytes, const WebPBitstreamFeatures &features)
+{
+    CheckClaimBackedByData({features.width, features.height, 4, 8}, bytes.size(), WebpExpansion);
+    WebPAnimDecoderOptions options;
+    if (!WebPAnimDecoderOptionsInit(&options))
+        throw DecodeError("the WEBP reader cannot start");
+    options.color_mode = MODE_RGBA;
+    options.use_threads = 0;
+    const WebPData data{bytes.data(), bytes.size()};
+    struct Free {
+        void operator()(WebPAnimDecoder *decoder) const { WebPAnimDecoderDelete(decoder); }
+    };
+    const std::unique_ptr<WebPAnimDecoder, Free> decoder(WebPAnimDecoderNew(&data, &options));
+    WebPAnimInfo info;
+    if (!decoder || !WebPAnimDecoderGetInfo(decoder.get(), &info))
+        throw DecodeError("the animated WEBP data is damaged");
+    CheckClaimBackedByData({info.canvas_width, info.canvas_height, 4, 8}, bytes.size(), WebpExpansion);
+    std::uint8_t *canvas = nullptr;
+    int timestamp = 0;
+    if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp) || !canvas)
+        throw DecodeError("the animated WEBP data is damaged or ends early");
+    cv::Mat pixels = UninitialisedPicture(info.canvas_width, info.canvas_height);
+    for (std::uint32_t y = 0; y < info.canvas_height; ++y) {
+        const std::uint8_t *in = canvas + static_cast<std::size_t>(y) * info.canvas_width * 4;
+        auto *out = pixels.ptr<cv::Vec3b>(static_cast<int>(y));
+        for (std::uint32_t x = 0; x < info.canvas_width; ++x, in += 4)
+            for (int c = 0; c < 3; ++c) // over white
+                out[x][c] = static_cast<std::uint8_t>((in[c] * in[3] + 255 * (255 - in[3]) + 127) / 255);
+    }
+    return pixels;
+}
+} // namespace
+
 cv::Mat DecodeWebp(std::span<const std::uint8_t> bytes)
 {
     WebPBitstreamFeatures features;
     if (WebPGetFeatures(bytes.data(), bytes.size(), &features) != VP8_STATUS_OK)
         throw DecodeError("the WEBP data is damaged");
     if (features.has_animation)
-        throw DecodeError("the WEBP picture is animated");
+        return DecodeWebpFirstFrame(bytes, features);
     CheckClaimBackedByData({features.width, features.height, features.has_alpha ? 4 : 3, 8}, bytes.size(), WebpExpansion);
     cv::Mat pixels = UninitialisedPicture(features.width, features.height);
     if (!WebPDecodeRGBInto(bytes.data(), bytes.size(), pixels.data, pixels.total() * pixels.elemSize(), static_cast<int>(pixels.step)))
