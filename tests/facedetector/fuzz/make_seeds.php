@@ -45,6 +45,13 @@ foreach ($entries as list($tag, $type, $value)) {
 }
 $seeds['tiff'] = array("II*\0" . pack('V', 8) . $ifd . pack('V', 0) . $pixels);
 
+// An animated WEBP: two frames of the lossless picture on its canvas.
+$chunk = function ($type, $data) { return $type . pack('V', strlen($data)) . $data . (strlen($data) % 2 ? "\0" : ''); };
+$u24 = function ($value) { return substr(pack('V', $value), 0, 3); };
+$frame = $chunk('ANMF', $u24(0) . $u24(0) . $u24(23) . $u24(15) . $u24(100) . "\0" . substr($seeds['webp'][1], 12));
+$body = 'WEBP' . $chunk('VP8X', "\x02\0\0\0" . $u24(23) . $u24(15)) . $chunk('ANIM', pack('Vv', 0xffffffff, 0)) . $frame . $frame;
+$seeds['webp'][] = 'RIFF' . pack('V', strlen($body)) . $body;
+
 // HEIF and AVIF, written by libheif's encoder from the PNG; a BigTIFF of the same pixels.
 $seeds['heif'] = array();
 $png = tempnam(sys_get_temp_dir(), 'seed') . '.png';
