@@ -9,8 +9,10 @@
 // stored top-down), and for HEIF/AVIF, which Qt does not read. None of them reads past what it
 // is given; each gives no size when the header is not valid.
 
-// Bytes a reader wants at most: the HEIF/AVIF boxes that carry the size lie near the start.
-constexpr qsizetype PictureHeaderBytes = 1 << 20;
+// Bytes each reader needs at most: the HEIF/AVIF boxes that carry the size lie near the start.
+constexpr qsizetype PngHeaderBytes = 24;
+constexpr qsizetype BmpHeaderBytes = 30;
+constexpr qsizetype HeifHeaderBytes = 1 << 20;
 
 // PNG: the signature and the IHDR chunk (the first 24 bytes), nothing after it.
 std::optional<QSize> PngHeaderSize(QByteArrayView head);

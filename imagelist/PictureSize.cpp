@@ -19,10 +19,10 @@ struct Decoder {
     QSize (*readHeader)(QIODevice &) = nullptr; // our own header reader, for the metafiles
 };
 
-template <std::optional<QSize> (*Read)(QByteArrayView), const char *Name>
+template <std::optional<QSize> (*Read)(QByteArrayView), const char *Name, qsizetype Bytes>
 QSize ReadWithOwnReader(QIODevice &file)
 {
-    const std::optional<QSize> size = Read(file.read(PictureHeaderBytes));
+    const std::optional<QSize> size = Read(file.read(Bytes));
     if (!size)
         throw MirelonError(QStringLiteral("The file is not a valid %1 picture").arg(QLatin1String(Name)));
     return *size;
@@ -36,7 +36,7 @@ constexpr char Avif[] = "AVIF";
 // Qt's PNG decoder inflates every text chunk before the pixels to give the size, and its BMP
 // decoder refuses rows stored top-down: both are read here.
 const Decoder decoders[] = {
-    {"bmp", nullptr, Bitmap, ReadWithOwnReader<BmpHeaderSize, Bitmap>},
+    {"bmp", nullptr, Bitmap, ReadWithOwnReader<BmpHeaderSize, Bitmap, BmpHeaderBytes>},
     {"ico", "ico", "icon"},
     {"emf", nullptr, "enhanced metafile", ReadEmfSize},
     {"wmf", nullptr, "metafile", ReadWmfSize},
@@ -45,10 +45,10 @@ const Decoder decoders[] = {
     {"gif", "gif", "GIF"},
     {"jpg", "jpeg", "JPEG"},
     {"jpeg", "jpeg", "JPEG"},
-    {"png", nullptr, Png, ReadWithOwnReader<PngHeaderSize, Png>},
-    {"heic", nullptr, Heif, ReadWithOwnReader<HeifHeaderSize, Heif>},
-    {"heif", nullptr, Heif, ReadWithOwnReader<HeifHeaderSize, Heif>},
-    {"avif", nullptr, Avif, ReadWithOwnReader<HeifHeaderSize, Avif>},
+    {"png", nullptr, Png, ReadWithOwnReader<PngHeaderSize, Png, PngHeaderBytes>},
+    {"heic", nullptr, Heif, ReadWithOwnReader<HeifHeaderSize, Heif, HeifHeaderBytes>},
+    {"heif", nullptr, Heif, ReadWithOwnReader<HeifHeaderSize, Heif, HeifHeaderBytes>},
+    {"avif", nullptr, Avif, ReadWithOwnReader<HeifHeaderSize, Avif, HeifHeaderBytes>},
 };
 
 const Decoder *DecoderFor(const QString &loweredExtension)
