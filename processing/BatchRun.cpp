@@ -6,7 +6,6 @@
 #include "processing/UnsearchablePicture.h"
 
 #include <QFile>
-#include <QMetaMethod>
 
 BatchRun::BatchRun(const QStringList &paths, PrepareImage prepare, const BatchOptions &options, QObject *parent)
     : QObject(parent), paths_(paths), prepare_(std::move(prepare)), options_(options),
@@ -59,7 +58,6 @@ std::optional<qint64> BatchRun::millisecondsLeft() const
 
 void BatchRun::startMore()
 {
-    static const QMetaMethod outputSignal = QMetaMethod::fromSignal(&BatchRun::imageOutput);
     for (int s = 0; s < int(slots_.size()); ++s) {
         Slot &slot = slots_[size_t(s)];
         if (slot.job)
@@ -88,8 +86,6 @@ void BatchRun::startMore()
                                 std::chrono::duration_cast<std::chrono::milliseconds>(options_.timeLimit), this);
         connect(slot.job, &ImageJob::finished, this,
                 [this, s](const ImageJobResult &result) { jobFinished(s, result); });
-        if (isSignalConnected(outputSignal))
-            connect(slot.job, &ImageJob::output, this, [this, index](const QString &piece) { emit imageOutput(index, piece); });
         slot.job->start();
     }
 }

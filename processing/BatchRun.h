@@ -89,7 +89,6 @@ public:
 
 signals:
     void imageStarted(qsizetype index, const QString &path);
-    void imageOutput(qsizetype index, const QString &piece);
     void imageFinished(const ImageOutcome &outcome);
     void finished(const BatchSummary &summary);
 

@@ -1,4 +1,4 @@
-#include "facedetector/engine/HeifDecoder.h"
+#include "facedetector/engine/decoding/HeifDecoder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,7 +8,7 @@
 
 #include <libheif/heif.h>
 
-#include "facedetector/engine/ImageDecoder.h"
+#include "facedetector/engine/decoding/ImageDecoder.h"
 
 namespace facedetect {
 namespace {

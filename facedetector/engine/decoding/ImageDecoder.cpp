@@ -1,4 +1,4 @@
-#include "facedetector/engine/ImageDecoder.h"
+#include "facedetector/engine/decoding/ImageDecoder.h"
 
 #include <algorithm>
 #include <string>
@@ -10,10 +10,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "facedetector/engine/BmpDecoder.h"
-#include "facedetector/engine/CodecDecoders.h"
-#include "facedetector/engine/GifDecoder.h"
-#include "facedetector/engine/HeifDecoder.h"
+#include "facedetector/engine/decoding/BmpDecoder.h"
+#include "facedetector/engine/decoding/CodecDecoders.h"
+#include "facedetector/engine/decoding/GifDecoder.h"
+#include "facedetector/engine/decoding/HeifDecoder.h"
 
 namespace facedetect {
 namespace {

@@ -1,4 +1,4 @@
-#include "facedetector/engine/BmpWriter.h"
+#include "facedetector/engine/cli/BmpWriter.h"
 
 #include <array>
 #include <cstdint>
