@@ -53,6 +53,10 @@ CommandLine ParseCommandLine(const std::vector<std::string> &arguments)
             line.writeBmp = true;
             continue;
         }
+        if (argument == "--orientation") {
+            line.printOrientation = true;
+            continue;
+        }
         if (i + 1 >= arguments.size())
             throw UsageError(argument + " needs a value");
         const std::string &value = arguments[++i];
@@ -93,6 +97,9 @@ std::string UsageText()
            "  --threads N        worker threads (default: one per processor core, one for a\n"
            "                     picture of a megapixel or less)\n"
            "  --scores           add each face's score (0 to 1) as a fifth column\n"
+           "  --orientation      first print \"orientation N\": the EXIF orientation (1 to 8)\n"
+           "                     by which the picture was turned upright before the search;\n"
+           "                     a caller that turns the picture itself must use this one\n"
            "  --bmp              find no faces: write the picture as decoded, in its stored\n"
            "                     orientation, as a 24-bit BMP to standard output (for readers\n"
            "                     that lack the picture's format)\n"
