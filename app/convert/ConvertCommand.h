@@ -4,8 +4,9 @@
 #include "app/convert/StopSignals.h"
 #include "processing/InOrderPublisher.h"
 
+#include "platform/PrivateRunFolder.h"
+
 #include <QObject>
-#include <QTemporaryDir>
 
 #include <memory>
 #include <vector>
@@ -31,7 +32,7 @@ public:
 private:
     QString stagingFolder(int index) const;
     PreparedImage prepare(qsizetype index, const QString &picture);
-    void imageEnded(int index, const QString &failure);
+    void imageEnded(int index, const QString &failure, const QString &output);
     void publish(int index);
     void runEnded();
 
@@ -40,7 +41,7 @@ private:
     QString phpDir_;
     QString libraryPath_;
     QString destination_;
-    QTemporaryDir private_;
+    std::unique_ptr<PrivateRunFolder> private_;
     ConvertReport report_;
     StopSignals signals_;
     BatchRun *run_ = nullptr;

@@ -15,6 +15,8 @@ public:
     void progress(int done, int failed, const QString &timeLeft);
     void pictureDone(int done, const QString &picture, const QStringList &outputs);
     void pictureFailed(const QString &picture, const QString &reason);
+    // The full output of a failed picture's script (--verbose), indented under its failure line.
+    void pictureOutput(const QString &output);
     // Clears the progress line and writes the last words: a summary when pictures failed or the
     // run was interrupted.
     void finish(int done, int failed, int interruptedBySignal);

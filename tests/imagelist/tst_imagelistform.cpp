@@ -324,7 +324,8 @@ private slots:
             static_cast<QDialog &>(dialog).accept();
         });
         Command(form, "addFilesAction")->trigger();
-        QCOMPARE(filters, QStringList({"Image Files (*.png *.jpg *.jpeg *.gif)", "Image Files (*.png *.jpg *.jpeg *.gif)",
+        QCOMPARE(filters, QStringList({"Image Files (*.png *.jpg *.jpeg *.gif *.heic *.heif *.avif)",
+                                       "Image Files (*.png *.jpg *.jpeg *.gif *.heic *.heif *.avif)",
                                        "All Files (*)"}));
         QCOMPARE(reports, QStringList{folder + "/notes.txt\r\rUnknown picture file extension (.txt)"});
         QCOMPARE(Captions(form), QStringList{folder + "/pic.jpeg"});
