@@ -32,10 +32,10 @@ bool HasExtensionIn(const QString &path, std::initializer_list<const char *> set
 
 bool IsImageFileName(const QString &path)
 {
-    return HasExtensionIn(path, {".bmp", ".gif", ".png", ".tif", ".tiff", ".jpg", ".jpeg"});
+    return HasExtensionIn(path, {".bmp", ".gif", ".png", ".tif", ".tiff", ".jpg", ".jpeg", ".heic", ".heif", ".avif"});
 }
 
 bool IsDropFileName(const QString &path)
 {
-    return HasExtensionIn(path, {".png", ".jpg", ".jpeg", ".gif"});
+    return HasExtensionIn(path, {".png", ".jpg", ".jpeg", ".gif", ".heic", ".heif", ".avif"});
 }

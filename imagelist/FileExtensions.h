@@ -9,8 +9,10 @@ QString LowerAsciiLetters(const QString &text);
 // has no dot.
 QString FileExtension(const QString &path);
 
-// True when the extension belongs to the set scanned in folders: bmp, gif, png, tif, tiff, jpg, jpeg.
+// True when the extension belongs to the set scanned in folders: bmp, gif, png, tif, tiff, jpg, jpeg,
+// heic, heif, avif.
 bool IsImageFileName(const QString &path);
 
-// True when the extension belongs to the set taken from drops of single files: png, jpg, jpeg, gif.
+// True when the extension belongs to the set taken from drops of single files: png, jpg, jpeg, gif,
+// heic, heif, avif.
 bool IsDropFileName(const QString &path);

@@ -1,6 +1,7 @@
 #include "processing/ActionRun.h"
 
 #include "platform/Errors.h"
+#include "platform/PrivateRunFolder.h"
 #include "processing/PhpRuntime.h"
 #include "scripts/ActionScripts.h"
 #include "scripts/OutputNaming.h"
@@ -11,6 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <memory>
 
 std::optional<Action> ActionNamed(const QString &text)
 {
@@ -41,6 +44,8 @@ void WriteScriptFile(const QString &path, const QByteArray &bytes)
 }
 
 namespace {
+const QString RunFolderPrefix = QStringLiteral("run-");
+
 // The face files ("face<N>.<ext>") in `folder`: Save Faces numbers them itself.
 QStringList faceFiles(const QString &folder, const QString &extension)
 {
@@ -64,8 +69,16 @@ PrepareImage ActionImages(Action action, const ActionRunValues &values, std::fun
                                         ? WithoutTrailingSlash(AbsoluteToCurrentFolder(destination()))
                                         : QString();
 
+    // The run's scripts lie in a private folder of its own in the settings folder, made at the
+    // first image's turn and removed with the run: two windows never share a script.
+    auto scriptFolder = std::make_shared<std::unique_ptr<PrivateRunFolder>>();
     return [=](qsizetype, const QString &inputPath, int slot) {
-        const QString scriptPath = AbsoluteToCurrentFolder(ScriptPath(values.settingsDir, slot));
+        if (!*scriptFolder) {
+            const QString settings = WithoutTrailingSlash(AbsoluteToCurrentFolder(values.settingsDir));
+            RemoveAbandonedRunFolders(settings, RunFolderPrefix); // of windows that were killed
+            *scriptFolder = std::make_unique<PrivateRunFolder>(settings, RunFolderPrefix);
+        }
+        const QString scriptPath = ScriptPath(WithTrailingSlash((*scriptFolder)->path()), slot);
         PreparedImage prepared;
         prepared.command = InterpreterCommand(interpreter, scriptPath);
         prepared.workingDirectory = values.phpDir;

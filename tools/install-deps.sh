@@ -7,7 +7,8 @@ packages=(
   libgl-dev libglx-dev libvulkan-dev
   php-cli php-gd
   libopencv-dnn-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-core-dev
-  libjpeg-dev libpng-dev libwebp-dev libtiff-dev libgif-dev
+  libjpeg-dev libpng-dev libwebp-dev libtiff-dev libgif-dev libheif-dev libheif1
+  libheif-examples libtiff-tools
   clang-14 libclang-rt-14-dev
   openssl xvfb xauth fonts-dejavu-core libxcb1-dev
   libimage-exiftool-perl libjpeg-turbo-progs

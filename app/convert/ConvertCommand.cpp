@@ -1,6 +1,6 @@
 #include "app/convert/ConvertCommand.h"
 
-#include "app/convert/PictureOutputs.h"
+#include "processing/PictureOutputs.h"
 #include "platform/AppPaths.h"
 #include "platform/Errors.h"
 #include "processing/BatchRun.h"
@@ -15,11 +15,15 @@
 
 #include <cstdio>
 
+namespace {
+const QString PrivateFolderPrefix = QStringLiteral("mirelon-convert-");
+} // namespace
+
 ConvertCommand::ConvertCommand(const ConvertOptions &options, const QStringList &pictures, const QString &phpDir,
                                const QString &destination, const ReportStyle &style)
     : options_(options), pictures_(pictures), phpDir_(phpDir), libraryPath_(LibraryPath(ExecutableFolder())),
-      destination_(destination), private_(QDir::tempPath() + QStringLiteral("/mirelon-convert-XXXXXX")),
-      report_(stderr, stdout, style, int(pictures.size())), states_(size_t(pictures.size()), State::Waiting)
+      destination_(destination), report_(stderr, stdout, style, int(pictures.size())),
+      publisher_(int(pictures.size()), [this](int index) { publish(index); })
 {
     connect(&signals_, &StopSignals::stopRequested, this, [this] {
         if (run_)
@@ -31,14 +35,17 @@ ConvertCommand::~ConvertCommand() = default;
 
 QString ConvertCommand::stagingFolder(int index) const
 {
-    return private_.filePath(QString::number(index));
+    return private_->filePath(QString::number(index));
 }
 
 bool ConvertCommand::start()
 {
-    if (!private_.isValid()) {
-        report_.pictureFailed(QDir::tempPath(), QStringLiteral("cannot create a private temporary folder: ")
-                                                       + private_.errorString());
+    // Folders of earlier runs that were killed go first; then this run's own.
+    RemoveAbandonedRunFolders(QDir::tempPath(), PrivateFolderPrefix);
+    try {
+        private_ = std::make_unique<PrivateRunFolder>(QDir::tempPath(), PrivateFolderPrefix);
+    } catch (const MirelonError &error) {
+        report_.pictureFailed(QDir::tempPath(), error.message());
         return false;
     }
     BatchOptions batch;
@@ -51,10 +58,7 @@ bool ConvertCommand::start()
             QDir(stagingFolder(int(outcome.index))).removeRecursively();
             return;
         }
-        QString failure = outcome.failure.value_or(QString());
-        if (outcome.failure && options_.verbose) // the one-line reason, then all the picture printed
-            failure += QLatin1Char('\n') + outcome.output;
-        imageEnded(int(outcome.index), failure);
+        imageEnded(int(outcome.index), outcome.failure.value_or(QString()), outcome.output);
         const std::optional<qint64> left = run_->millisecondsLeft();
         report_.progress(int(run_->done()), failed_, left ? TimeLeftText(*left) : QString());
     });
@@ -90,36 +94,21 @@ PreparedImage ConvertCommand::prepare(qsizetype index, const QString &picture)
     return prepared;
 }
 
-void ConvertCommand::imageEnded(int index, const QString &failure)
+void ConvertCommand::imageEnded(int index, const QString &failure, const QString &output)
 {
-    if (failure.isEmpty()) {
-        states_[size_t(index)] = State::Succeeded;
-    } else {
-        states_[size_t(index)] = State::Failed;
+    if (!failure.isEmpty()) {
         ++done_;
         ++failed_;
         report_.pictureFailed(pictures_[index], failure);
+        if (options_.verbose)
+            report_.pictureOutput(output);
         QDir(stagingFolder(index)).removeRecursively();
     }
-    publishInOrder(false);
-}
-
-// Moves the outputs of every succeeded picture whose predecessors have all ended. When the run
-// is stopping, the pictures still running have been ended: the finished ones after them go too.
-void ConvertCommand::publishInOrder(bool stopping)
-{
-    for (; nextToPublish_ < int(states_.size()); ++nextToPublish_) {
-        const State state = states_[size_t(nextToPublish_)];
-        if (state == State::Waiting && !stopping)
-            return;
-        if (state == State::Succeeded)
-            publish(nextToPublish_);
-    }
+    publisher_.ended(index, failure.isEmpty());
 }
 
 void ConvertCommand::publish(int index)
 {
-    states_[size_t(index)] = State::Published;
     ++done_;
     const QString staging = stagingFolder(index);
     try {
@@ -135,13 +124,14 @@ void ConvertCommand::publish(int index)
 
 void ConvertCommand::runEnded()
 {
-    publishInOrder(true);
+    // The pictures still running have been ended: the finished ones after them go too.
+    publisher_.finish();
     // A picture that could not even be prepared (its script not written) ends the run there.
     const QString error = run_->summary().error;
     if (!error.isEmpty())
         report_.pictureFailed(pictures_.value(lastPrepared_), error);
     const int signalNumber = signals_.received();
     report_.finish(done_, failed_, signalNumber);
-    private_.remove();
+    private_.reset();
     QCoreApplication::exit(signalNumber != 0 ? ExitStatusForSignal(signalNumber) : failed_ > 0 || !error.isEmpty() ? 1 : 0);
 }

@@ -2,9 +2,11 @@
 #include "app/convert/ConvertOptions.h"
 #include "app/convert/ConvertReport.h"
 #include "app/convert/StopSignals.h"
+#include "processing/InOrderPublisher.h"
+
+#include "platform/PrivateRunFolder.h"
 
 #include <QObject>
-#include <QTemporaryDir>
 
 #include <memory>
 #include <vector>
@@ -28,12 +30,9 @@ public:
     bool start();
 
 private:
-    enum class State { Waiting, Succeeded, Failed, Published };
-
     QString stagingFolder(int index) const;
     PreparedImage prepare(qsizetype index, const QString &picture);
-    void imageEnded(int index, const QString &failure);
-    void publishInOrder(bool stopping);
+    void imageEnded(int index, const QString &failure, const QString &output);
     void publish(int index);
     void runEnded();
 
@@ -42,12 +41,11 @@ private:
     QString phpDir_;
     QString libraryPath_;
     QString destination_;
-    QTemporaryDir private_;
+    std::unique_ptr<PrivateRunFolder> private_;
     ConvertReport report_;
     StopSignals signals_;
     BatchRun *run_ = nullptr;
-    std::vector<State> states_;
-    int nextToPublish_ = 0;
+    InOrderPublisher publisher_;
     qsizetype lastPrepared_ = -1; // the picture a failed prepare step was for
     int done_ = 0;
     int failed_ = 0;

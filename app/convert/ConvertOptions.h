@@ -18,7 +18,7 @@ struct ConvertOptions {
     QStringList filesFrom; // --files-from FILE, in order; "-" is standard input
     bool nulSeparated = false; // -0: lists in and out are separated by NUL bytes, not newlines
     bool quiet = false;        // no progress on standard error, only failures
-    bool verbose = false;      // each failure with its full text, not only its first line
+    bool verbose = false;      // a failed picture's full script output under its one-line reason
     bool help = false;         // --help: print the usage and do nothing else
     bool version = false;      // --version: print the version and do nothing else
 };

@@ -25,16 +25,11 @@ QString PictureDoneText(int done, int total, const QString &picture, const QStri
         .arg(picture, outputs.isEmpty() ? QStringLiteral("no faces") : outputs.join(QStringLiteral(", ")));
 }
 
-QString PictureFailedText(const QString &picture, const QString &reason, bool whole)
+QString PictureFailedText(const QString &picture, const QString &reason)
 {
-    QStringList lines = reason.trimmed().split(QLatin1Char('\n'));
-    if (!whole)
-        lines = lines.mid(0, 1);
-    for (QString &line : lines)
-        line = line.trimmed();
-    lines.removeAll(QString());
+    const QString firstLine = reason.trimmed().section(QLatin1Char('\n'), 0, 0).trimmed();
     return QStringLiteral("mirelon-convert: ") + picture + QStringLiteral(": ")
-           + (lines.isEmpty() ? QStringLiteral("failed") : lines.join(QStringLiteral("\n    ")));
+           + (firstLine.isEmpty() ? QStringLiteral("failed") : firstLine);
 }
 
 QString CountOfPictures(int count, int total, const QString &what)
@@ -74,7 +69,13 @@ void ConvertReport::pictureDone(int done, const QString &picture, const QStringL
 
 void ConvertReport::pictureFailed(const QString &picture, const QString &reason)
 {
-    line(PictureFailedText(picture, reason, style_.verbose));
+    line(PictureFailedText(picture, reason));
+}
+
+void ConvertReport::pictureOutput(const QString &output)
+{
+    for (const QString &text : output.trimmed().split(QLatin1Char('\n')))
+        line(QStringLiteral("    ") + text.trimmed());
 }
 
 void ConvertReport::finish(int done, int failed, int interruptedBySignal)

@@ -8,7 +8,6 @@
 struct ReportStyle {
     bool terminal = false; // standard error is a terminal: one progress line redrawn in place
     bool quiet = false;    // no progress and no per-picture lines, only failures
-    bool verbose = false;  // a failure with its whole text, not only its first line
     char separator = '\n'; // after each path on the output list ('\0' with -0)
 };
 
@@ -24,6 +23,8 @@ public:
     void progress(int done, int failed, const QString &timeLeft);
     void pictureDone(int done, const QString &picture, const QStringList &outputs);
     void pictureFailed(const QString &picture, const QString &reason);
+    // The full output of a failed picture's script (--verbose), indented under its failure line.
+    void pictureOutput(const QString &output);
     // Clears the progress line and writes the last words: a summary when pictures failed or the
     // run was interrupted.
     void finish(int done, int failed, int interruptedBySignal);
@@ -41,8 +42,7 @@ private:
 QString ProgressText(int done, int total, int failed, const QString &timeLeft);
 // "[12/200] /in/a.jpg -> /out/a.png" (several outputs separated by ", ", none as "no faces").
 QString PictureDoneText(int done, int total, const QString &picture, const QStringList &outputs);
-// "mirelon-convert: /in/b.jpg: reason", the reason cut to its first line unless `whole`; the
-// lines after the first are indented.
-QString PictureFailedText(const QString &picture, const QString &reason, bool whole = false);
+// "mirelon-convert: /in/b.jpg: reason", the reason cut to its first line.
+QString PictureFailedText(const QString &picture, const QString &reason);
 // "1 of 1 picture failed", "2 of 5 pictures done": the noun agrees with the total.
 QString CountOfPictures(int count, int total, const QString &what);

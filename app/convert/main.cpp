@@ -5,6 +5,8 @@
 #include "app/convert/PictureList.h"
 #include "platform/AppPaths.h"
 #include "platform/Errors.h"
+#include "platform/FolderWritable.h"
+#include "platform/GroupWatcher.h"
 #include "processing/ActionRun.h"
 #include "processing/PhpRuntime.h"
 
@@ -122,11 +124,19 @@ int main(int argc, char *argv[])
         complain(QStringLiteral("cannot create the destination folder ") + destination);
         return ExitFailed;
     }
+    // Before any picture is searched: a destination that takes no file ends the command here.
+    try {
+        CheckFolderWritable(destination);
+    } catch (const MirelonError &error) {
+        complain(error.message());
+        return ExitFailed;
+    }
 
+    // The jobs' processes end with this one, however it ends.
+    StartGroupWatcher();
     ReportStyle style;
     style.terminal = ::isatty(STDERR_FILENO) == 1;
     style.quiet = options.quiet;
-    style.verbose = options.verbose;
     style.separator = options.nulSeparated ? '\0' : '\n';
     ConvertCommand command(options, pictures.pictures, phpDir, destination, style);
     if (!command.start())

@@ -1,4 +1,4 @@
-// The command's own texts: counts that agree with their number, failures cut or whole.
+// The command's own texts: counts that agree with their number, failures cut to a line.
 #include "app/convert/ConvertReport.h"
 
 #include <QTest>
@@ -28,22 +28,17 @@ private slots:
     void failureText_data()
     {
         QTest::addColumn<QString>("reason");
-        QTest::addColumn<bool>("whole");
         QTest::addColumn<QString>("text");
-        const QString reason = "PHP Warning:  imagepng(): bad\n  in /tmp/s.php on line 3\n\nStack trace:\n";
-        QTest::newRow("first line") << reason << false << "mirelon-convert: /in/a.jpg: PHP Warning:  imagepng(): bad";
-        QTest::newRow("whole, indented")
-            << reason << true
-            << "mirelon-convert: /in/a.jpg: PHP Warning:  imagepng(): bad\n    in /tmp/s.php on line 3\n    Stack trace:";
-        QTest::newRow("leading blank line") << "\n  gone\n" << false << "mirelon-convert: /in/a.jpg: gone";
-        QTest::newRow("no reason") << "" << true << "mirelon-convert: /in/a.jpg: failed";
+        QTest::newRow("first line") << "PHP Warning:  imagepng(): bad\n  in /tmp/s.php on line 3\n"
+                                    << "mirelon-convert: /in/a.jpg: PHP Warning:  imagepng(): bad";
+        QTest::newRow("leading blank line") << "\n  gone\n" << "mirelon-convert: /in/a.jpg: gone";
+        QTest::newRow("no reason") << "" << "mirelon-convert: /in/a.jpg: failed";
     }
     void failureText()
     {
         QFETCH(QString, reason);
-        QFETCH(bool, whole);
         QFETCH(QString, text);
-        QCOMPARE(PictureFailedText("/in/a.jpg", reason, whole), text);
+        QCOMPARE(PictureFailedText("/in/a.jpg", reason), text);
     }
 };
 
