@@ -10,6 +10,7 @@
 #include "imagelist/ImageListModel.h"
 #include "imagelist/ImageListView.h"
 #include "platform/Errors.h"
+#include "platform/PrivateRunFolder.h"
 #include "platform/AppPaths.h"
 #include "processing/ActionRun.h"
 #include "processing/BatchRun.h"
@@ -34,7 +35,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QThread>
 
 namespace {
@@ -89,9 +89,7 @@ void MainWindow::startRun(Action action, const QString &phpDir)
     publishFailures_.clear();
     PrepareImage prepareAction;
     if (jobs > 1) {
-        runStaging_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/mirelon-run-XXXXXX"));
-        if (!runStaging_->isValid())
-            throw MirelonError(QStringLiteral("Cannot create a private temporary folder: ") + runStaging_->errorString());
+        runStaging_ = FreshRunFolder(QDir::tempPath(), QStringLiteral("mirelon-run-"));
         prepareAction = StagedWindowImages(action, values, runStaging_->path());
         publisher_ = std::make_unique<InOrderPublisher>(
             imageModel_->count(), [this, action, format = values.formatText, destination](int index) {
@@ -118,10 +116,7 @@ void MainWindow::startRun(Action action, const QString &phpDir)
         QString facesFile;
         if (imageModel_->review(i).reviewed) {
             if (!runFacesFolder_) {
-                runFacesFolder_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/mirelon-faces-XXXXXX"));
-                if (!runFacesFolder_->isValid())
-                    throw MirelonError(QStringLiteral("Cannot create a folder for the reviewed faces: ")
-                                       + runFacesFolder_->errorString());
+                runFacesFolder_ = FreshRunFolder(QDir::tempPath(), QStringLiteral("mirelon-faces-"));
             }
             facesFile = runFacesFolder_->filePath(QString::number(i) + QStringLiteral(".faces"));
             QFile file(facesFile);

@@ -75,8 +75,7 @@ PrepareImage ActionImages(Action action, const ActionRunValues &values, std::fun
     return [=](qsizetype, const QString &inputPath, int slot) {
         if (!*scriptFolder) {
             const QString settings = WithoutTrailingSlash(AbsoluteToCurrentFolder(values.settingsDir));
-            RemoveAbandonedRunFolders(settings, RunFolderPrefix); // of windows that were killed
-            *scriptFolder = std::make_unique<PrivateRunFolder>(settings, RunFolderPrefix);
+            *scriptFolder = FreshRunFolder(settings, RunFolderPrefix); // and away with killed windows' ones
         }
         const QString scriptPath = ScriptPath(WithTrailingSlash((*scriptFolder)->path()), slot);
         PreparedImage prepared;
