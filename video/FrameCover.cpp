@@ -17,10 +17,10 @@ struct CoverGeometry {
 
 CoverGeometry GeometryFor(const FaceBox &box)
 {
-    const int margin = int(std::lround(std::max(box.width, box.height) * 0.15));
+    const int margin = int(std::lround(std::max(box.width, box.height) * 0.25));
     CoverGeometry geometry;
     geometry.area = cv::Rect(box.x - margin, box.y - margin, box.width + 2 * margin, box.height + 2 * margin);
-    geometry.block = std::max(8, int(std::lround(std::max(box.width, box.height) / 8.0)));
+    geometry.block = std::max(8, int(std::lround(std::max(box.width, box.height) / 4.0)));
     geometry.softening = geometry.block / 2.0;
     return geometry;
 }

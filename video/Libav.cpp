@@ -6,9 +6,29 @@ extern "C" {
 #include <libavutil/display.h>
 }
 
+#include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace mirelon::video {
+namespace {
+
+// Whether the start of the file names a container video handles, though it cannot be opened.
+bool LooksLikeVideoContainer(const std::string &path)
+{
+    std::unique_ptr<FILE, int (*)(FILE *)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file)
+        return false;
+    std::vector<unsigned char> head(4096 + AVPROBE_PADDING_SIZE, 0);
+    const size_t size = std::fread(head.data(), 1, 4096, file.get());
+    AVProbeData probe{};
+    probe.filename = path.c_str();
+    probe.buf = head.data();
+    probe.buf_size = int(size);
+    return IsVideoContainer(av_probe_input_format(&probe, 1));
+}
+
+} // namespace
 
 InputContext OpenInput(const std::string &path, const AVIOInterruptCB *interrupt, int &error)
 {
@@ -20,8 +40,11 @@ InputContext OpenInput(const std::string &path, const AVIOInterruptCB *interrupt
     if (interrupt)
         raw->interrupt_callback = *interrupt;
     error = avformat_open_input(&raw, path.c_str(), nullptr, nullptr); // frees raw on failure
-    if (error < 0)
+    if (error < 0) {
+        if (error == AVERROR_INVALIDDATA && LooksLikeVideoContainer(path))
+            error = DamagedContainer;
         return nullptr;
+    }
     InputContext input(raw);
     if (!IsVideoContainer(input->iformat)) {
         error = AVERROR_INVALIDDATA;

@@ -54,6 +54,9 @@ inline std::string AvErrorText(int code)
     return text;
 }
 
+// OpenInput's error for a file whose start is a video container but which cannot be opened.
+constexpr int DamagedContainer = FFERRTAG('M', 'D', 'M', 'G');
+
 // Opens a file for reading, headers and stream facts read; null with `error` set on failure.
 // `interrupt` (may be null) ends blocking reads when it returns non-zero.
 InputContext OpenInput(const std::string &path, const AVIOInterruptCB *interrupt, int &error);

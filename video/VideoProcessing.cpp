@@ -166,6 +166,7 @@ public:
             } else if (settings_.action != VideoAction::Export && streamMap_.count(packet->stream_index)) {
                 const int target = streamMap_[packet->stream_index];
                 av_packet_rescale_ts(packet.get(), input_->streams[packet->stream_index]->time_base, output_->streams[target]->time_base);
+                shiftByCodecDelay(packet.get(), target);
                 packet->stream_index = target;
                 packet->pos = -1;
                 write(packet.get());
@@ -175,6 +176,7 @@ public:
         decode(nullptr);
         checkWhole();
         cover_->finish();
+        totalFrames_ = decodedFrames_; // the count the container gave may have been off
         finishReadyFrames();
         if (settings_.action == VideoAction::Export)
             closeText();
@@ -196,6 +198,7 @@ private:
         input_ = OpenInput(inputPath_, &interrupt, error);
         if (!input_)
             Fail(error == AVERROR_INVALIDDATA ? "the file is not a video in a format Mirelon reads"
+                 : error == DamagedContainer  ? "the video is damaged or cut short"
                                               : "cannot read the video: " + AvErrorText(error));
         const AVCodec *decoder = nullptr;
         videoIndex_ = av_find_best_stream(input_.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
@@ -313,8 +316,27 @@ private:
         if (!(format->flags & AVFMT_NOFILE))
             if (const int error = avio_open(&output_->pb, outputPath_.c_str(), AVIO_FLAG_WRITE); error < 0)
                 Fail("cannot create " + outputPath_ + ": " + AvErrorText(error));
+        // Timestamps stay as read: the writer may not move them all to start at zero.
+        output_->avoid_negative_ts = AVFMT_AVOID_NEG_TS_DISABLED;
+        isMatroska_ = std::string(format->name) == "matroska" || std::string(format->name) == "webm";
         if (const int error = avformat_write_header(output_.get(), nullptr); error < 0)
             Fail("cannot write the video: " + AvErrorText(error));
+    }
+
+    // Matroska's reader moves a stream's packets back by its codec delay (Opus: 6.5 ms) and
+    // its writer does not move them forward; without this the sound would drift by that much
+    // on every pass through Mirelon.
+    void shiftByCodecDelay(AVPacket *packet, int target) const
+    {
+        const AVStream *stream = output_->streams[target];
+        const AVCodecParameters *parameters = stream->codecpar;
+        if (!isMatroska_ || parameters->codec_type != AVMEDIA_TYPE_AUDIO || parameters->initial_padding <= 0 || parameters->sample_rate <= 0)
+            return;
+        const int64_t delay = av_rescale_q(parameters->initial_padding, AVRational{1, parameters->sample_rate}, stream->time_base);
+        if (packet->pts != AV_NOPTS_VALUE)
+            packet->pts += delay;
+        if (packet->dts != AV_NOPTS_VALUE)
+            packet->dts += delay;
     }
 
     void openText()
@@ -519,10 +541,12 @@ private:
             Fail("cannot write the video: " + AvErrorText(error));
     }
 
-    // A container that counts its frames, or says how long the video runs, and ends early is cut short.
+    // A container that counts its frames and ends early is cut short.
     void checkWhole() const
     {
-        if (stream_->nb_frames > 0 && videoPackets_ < stream_->nb_frames)
+        // MP4 and MOV count their samples exactly; AVI's count may include a frame never stored.
+        const bool countsExactly = std::string(input_->iformat->name).rfind("mov,", 0) == 0;
+        if (countsExactly && stream_->nb_frames > 0 && videoPackets_ < stream_->nb_frames)
             Fail("the video is cut short: " + std::to_string(videoPackets_) + " of " + std::to_string(stream_->nb_frames) + " frames");
         if (decodedFrames_ == 0)
             Fail("the video holds no frame that could be decoded");
@@ -563,6 +587,7 @@ private:
     int outputVideoIndex_ = -1;
     std::map<int, int> streamMap_;
     int turn_ = 0;
+    bool isMatroska_ = false;
     AVRational frameRate_{0, 1};
     int64_t startTime_ = 0;
     int64_t totalFrames_ = 0;
