@@ -35,6 +35,11 @@ bool IsImageFileName(const QString &path)
     return HasExtensionIn(path, {".bmp", ".gif", ".png", ".tif", ".tiff", ".jpg", ".jpeg"});
 }
 
+bool IsVideoFileName(const QString &path)
+{
+    return HasExtensionIn(path, {".mp4", ".m4v", ".mov", ".mkv", ".webm", ".avi"});
+}
+
 bool IsDropFileName(const QString &path)
 {
     return HasExtensionIn(path, {".png", ".jpg", ".jpeg", ".gif"});

@@ -12,5 +12,9 @@ QString FileExtension(const QString &path);
 // True when the extension belongs to the set scanned in folders: bmp, gif, png, tif, tiff, jpg, jpeg.
 bool IsImageFileName(const QString &path);
 
+// True when the extension names a video container Mirelon reads: mp4, m4v, mov, mkv, webm, avi.
+// Whether the file is one is judged by its content.
+bool IsVideoFileName(const QString &path);
+
 // True when the extension belongs to the set taken from drops of single files: png, jpg, jpeg, gif.
 bool IsDropFileName(const QString &path);

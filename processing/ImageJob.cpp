@@ -189,6 +189,8 @@ void ImageJob::readOutput()
             return;
         }
         result_.outputBytes += count;
+        if (limitCountsIdleTime_ && limitTimer_)
+            limitTimer_->start(timeLimit_);
         keep(buffer, count);
         passOn(buffer, count);
     }

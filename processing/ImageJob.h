@@ -48,6 +48,10 @@ public:
     // is then not emitted.
     ~ImageJob() override;
 
+    // The time limit counts only the time since the command last wrote something (its
+    // progress), not the time since it started. Set before start().
+    void setLimitCountsIdleTime(bool idle) { limitCountsIdleTime_ = idle; }
+
     void start();
     // Ends the whole process group at once; finished() follows with `stopped` set.
     void stop();
@@ -69,6 +73,7 @@ private:
     QString command_;
     QString workingDirectory_;
     std::chrono::milliseconds timeLimit_;
+    bool limitCountsIdleTime_ = false;
     int pid_ = -1;
     int pidFd_ = -1;
     int readFd_ = -1;

@@ -16,6 +16,7 @@ extern "C" {
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <map>
 
 namespace mirelon::video {
@@ -607,6 +608,12 @@ void ProcessVideo(const std::string &input, const std::string &output, const Vid
 {
     av_log_set_level(AV_LOG_QUIET); // failures are reported as one line of our own
     VideoJob(input, output, settings, findFaces, progress).run();
+}
+
+std::string PassingName(const std::string &output)
+{
+    const std::filesystem::path path(output);
+    return (path.parent_path() / ("." + path.stem().string() + ".mirelon-part" + path.extension().string())).string();
 }
 
 std::string ExportLine(std::int64_t frame, double seconds, const FaceBox &box)

@@ -48,6 +48,13 @@ struct VideoSettings {
 void ProcessVideo(const std::string &input, const std::string &output, const VideoSettings &settings,
                   const FindFaces &findFaces, const FrameProgress &progress);
 
+// The name an output is written under until it is whole: hidden, beside it, same extension
+// ("/out/.clip.mirelon-part.mp4" for "/out/clip.mp4").
+std::string PassingName(const std::string &output);
+
+// Why Save Faces as Separate Images writes nothing for a video.
+inline constexpr char SaveFacesRefusal[] = "Save Faces as Separate Images does not take videos; pick Blur, Mark or Export";
+
 // One line of Export: "frame: 12, time: 0.480, x: 10, y: 20, width: 30, height: 40".
 std::string ExportLine(std::int64_t frame, double seconds, const FaceBox &box);
 

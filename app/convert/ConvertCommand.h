@@ -1,6 +1,7 @@
 #pragma once
 #include "app/convert/ConvertOptions.h"
 #include "app/convert/ConvertReport.h"
+#include "app/convert/PictureOutputs.h"
 #include "app/convert/StopSignals.h"
 
 #include <QObject>
@@ -35,6 +36,7 @@ private:
     void imageEnded(int index, const QString &failure);
     void publishInOrder(bool stopping);
     void publish(int index);
+    QList<StagedOutput> stagedOutputs(int index) const;
     void runEnded();
 
     ConvertOptions options_;
@@ -47,6 +49,7 @@ private:
     StopSignals signals_;
     BatchRun *run_ = nullptr;
     std::vector<State> states_;
+    std::vector<bool> isVideo_; // known at the file's turn, by its content
     int nextToPublish_ = 0;
     qsizetype lastPrepared_ = -1; // the picture a failed prepare step was for
     int done_ = 0;

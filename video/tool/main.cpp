@@ -24,18 +24,13 @@ void RequestStop(int)
     StopFlag.store(true);
 }
 
-const char Usage[] = "Usage: mirelon-video --action blur|mark|export [--cover-seconds S] [--model FILE] INPUT OUTPUT\n";
+const char Usage[] = "Usage: mirelon-video --action blur|mark|export|save [--cover-seconds S] [--model FILE] INPUT OUTPUT\n"
+                      "Writes OUTPUT under a passing name beside it and moves it in when whole.\n";
 
 int UsageError(const std::string &message)
 {
     std::cerr << "mirelon-video: " << message << '\n' << Usage;
     return 2;
-}
-
-// The passing name the output is written under: hidden, beside the final one, same extension.
-std::filesystem::path PassingName(const std::filesystem::path &output)
-{
-    return output.parent_path() / ("." + output.stem().string() + ".mirelon-part" + output.extension().string());
 }
 
 } // namespace
@@ -75,15 +70,18 @@ int main(int argc, char **argv)
         settings.action = VideoAction::Mark;
     else if (action == "export")
         settings.action = VideoAction::Export;
-    else
-        return UsageError("--action is blur, mark or export");
+    else if (action == "save") {
+        std::cerr << "mirelon-video: " << SaveFacesRefusal << '\n';
+        return 1;
+    } else
+        return UsageError("--action is blur, mark, export or save");
 
     std::signal(SIGTERM, RequestStop);
     std::signal(SIGINT, RequestStop);
     std::signal(SIGHUP, RequestStop);
     settings.stop = &StopFlag;
     const std::filesystem::path output = paths[1];
-    const std::filesystem::path passing = PassingName(output);
+    const std::filesystem::path passing = PassingName(output.string());
     settings.finalName = output.string();
     try {
         const FindFaces findFaces = EngineFaces(model);
@@ -105,7 +103,7 @@ int main(int argc, char **argv)
     } catch (const std::exception &error) {
         std::error_code ignored;
         std::filesystem::remove(passing, ignored);
-        std::cerr << "mirelon-video: " << paths[0] << ": " << error.what() << '\n';
+        std::cerr << "mirelon-video: " << error.what() << '\n';
     }
     return 1;
 }

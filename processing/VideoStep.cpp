@@ -1,0 +1,67 @@
+#include "processing/VideoStep.h"
+
+#include "scripts/ShellQuote.h"
+#include "video/VideoProbe.h"
+#include "video/VideoProcessing.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+bool IsVideoFile(const QString &path)
+{
+    return VideoFrameSize(path).has_value();
+}
+
+std::optional<std::pair<int, int>> VideoFrameSize(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile()) // a FIFO or device named like a video is never opened
+        return std::nullopt;
+    const std::optional<mirelon::video::VideoFacts> facts = mirelon::video::ProbeVideo(QFile::encodeName(path).toStdString());
+    if (!facts)
+        return std::nullopt;
+    return std::pair{facts->width, facts->height};
+}
+
+QString VideoProgramFile(const QString &executableFolder)
+{
+    return executableFolder + QStringLiteral("/mirelon-video");
+}
+
+QString VideoOutputExtension(Action action, const QString &video)
+{
+    if (action == Action::ExportFacePositions)
+        return QStringLiteral(".txt");
+    const QString suffix = QFileInfo(video).suffix();
+    return suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix;
+}
+
+PreparedImage PreparedVideo(const QString &program, Action action, const QString &video, const QString &output,
+                            const QString &workingDirectory)
+{
+    const char *name = action == Action::BlurFacesInImage   ? "blur"
+                       : action == Action::MarkFacesInImage ? "mark"
+                       : action == Action::ExportFacePositions ? "export"
+                                                               : "save";
+    PreparedImage prepared;
+    prepared.command = ShellQuoted(program) + QStringLiteral(" --action ") + QLatin1String(name) + QLatin1Char(' ') +
+                       ShellQuoted(video) + QLatin1Char(' ') + ShellQuoted(output);
+    prepared.workingDirectory = workingDirectory;
+    if (action != Action::SaveFacesAsSeparateImages)
+        prepared.expectedOutputs = {output};
+    prepared.scratchFiles = {QFile::decodeName(mirelon::video::PassingName(QFile::encodeName(output).toStdString()).c_str())};
+    prepared.limitCountsIdleTime = true;
+    return prepared;
+}
+
+std::optional<FrameCount> LastFrameProgress(QStringView output)
+{
+    static const QRegularExpression line(QStringLiteral("^frame (\\d+) of (\\d+)$"), QRegularExpression::MultilineOption);
+    std::optional<FrameCount> last;
+    for (QRegularExpressionMatchIterator it = line.globalMatch(output.toString()); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        last = FrameCount{match.captured(1).toLongLong(), match.captured(2).toLongLong()};
+    }
+    return last;
+}

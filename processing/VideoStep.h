@@ -1,0 +1,37 @@
+#pragma once
+#include "processing/ActionRun.h" // Action
+#include "processing/BatchRun.h"  // PreparedImage
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+// A video in a run goes through the video program beside the executable (mirelon-video) instead
+// of a PHP script: every frame searched, the output written beside its name and moved in whole.
+
+// Whether the file holds a video Mirelon reads (MP4/MOV, MKV/WebM, AVI), judged by its content.
+bool IsVideoFile(const QString &path);
+
+// The frame size as people see it ("1280", "720"), for the list; none for a file that is not a video.
+std::optional<std::pair<int, int>> VideoFrameSize(const QString &path);
+
+// executableFolder + "/mirelon-video".
+QString VideoProgramFile(const QString &executableFolder);
+
+// The extension the action's output of `video` gets: ".txt" for Export, else the video's own
+// (with its dot; empty when it has none).
+QString VideoOutputExtension(Action action, const QString &video);
+
+// What to run for `video` writing `output`: the video program's command, `output` expected
+// whole afterwards (Save Faces: the program refuses, nothing is expected), its passing name
+// removed whatever happens, and the time limit counting time without progress.
+PreparedImage PreparedVideo(const QString &program, Action action, const QString &video, const QString &output,
+                            const QString &workingDirectory);
+
+// The last "frame 120 of 3000" line in a piece of the program's output.
+struct FrameCount {
+    qint64 frame = 0;
+    qint64 total = 0;
+};
+std::optional<FrameCount> LastFrameProgress(QStringView output);
