@@ -10,7 +10,7 @@
 
 bool IsVideoFile(const QString &path)
 {
-    return VideoFrameSize(path).has_value();
+    return QFileInfo(path).isFile() && mirelon::video::LooksLikeVideo(QFile::encodeName(path).toStdString());
 }
 
 std::optional<std::pair<int, int>> VideoFrameSize(const QString &path)

@@ -10,7 +10,8 @@
 // A video in a run goes through the video program beside the executable (mirelon-video) instead
 // of a PHP script: every frame searched, the output written beside its name and moved in whole.
 
-// Whether the file holds a video Mirelon reads (MP4/MOV, MKV/WebM, AVI), judged by its content.
+// Whether the file is a video (MP4/MOV, MKV/WebM, AVI), judged by the start of its content; a
+// damaged one too, so that it fails as a video with the video's reason.
 bool IsVideoFile(const QString &path);
 
 // The frame size as people see it ("1280", "720"), for the list; none for a file that is not a video.

@@ -11,9 +11,6 @@ extern "C" {
 #include <vector>
 
 namespace mirelon::video {
-namespace {
-
-// Whether the start of the file names a container video handles, though it cannot be opened.
 bool LooksLikeVideoContainer(const std::string &path)
 {
     std::unique_ptr<FILE, int (*)(FILE *)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
@@ -27,8 +24,6 @@ bool LooksLikeVideoContainer(const std::string &path)
     probe.buf_size = int(size);
     return IsVideoContainer(av_probe_input_format(&probe, 1));
 }
-
-} // namespace
 
 InputContext OpenInput(const std::string &path, const AVIOInterruptCB *interrupt, int &error)
 {

@@ -64,6 +64,10 @@ InputContext OpenInput(const std::string &path, const AVIOInterruptCB *interrupt
 // The clockwise turn (0, 90, 180, 270) a player applies to the stream's frames.
 int StreamTurn(const AVStream *stream);
 
+// Whether the start of the file names a container video handles (whether or not the rest can
+// be read).
+bool LooksLikeVideoContainer(const std::string &path);
+
 // Whether the demuxer is one of the containers video handles (MP4/MOV, Matroska/WebM, AVI).
 bool IsVideoContainer(const AVInputFormat *format);
 

@@ -6,6 +6,12 @@
 
 namespace mirelon::video {
 
+bool LooksLikeVideo(const std::string &path)
+{
+    av_log_set_level(AV_LOG_QUIET);
+    return LooksLikeVideoContainer(path);
+}
+
 std::optional<VideoFacts> ProbeVideo(const std::string &path)
 {
     av_log_set_level(AV_LOG_QUIET);
