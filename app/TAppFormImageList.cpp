@@ -149,7 +149,7 @@ void TAppForm::AddFolderFiles(const QString &foldername)
 void TAppForm::AddAllFilesInDir(const QString &dirName)
 {
     for (const FolderFile &file : FilesInFolder(dirName)) {
-        if (!IsImageFileName(file.path))
+        if (!IsImageFileName(file.path) && !IsVideoFileName(file.path))
             continue;
         if (file.nameIsText) {
             Ekle(file.path);

@@ -15,6 +15,7 @@
 #include "processing/PhpRuntime.h"
 #include "processing/RunPrompts.h"
 #include "processing/RunStatusText.h"
+#include "processing/VideoStep.h"
 
 #include <QAction>
 #include <QApplication>
@@ -115,6 +116,10 @@ void TAppForm::StartRun(Action action, const QString &PhpDir)
     CurrentRun = new BatchRun(paths, prepare, options, this);
     connect(CurrentRun, &BatchRun::imageStarted, this, &TAppForm::RunImageStarted);
     connect(CurrentRun, &BatchRun::imageFinished, this, &TAppForm::RunImageFinished);
+    connect(CurrentRun, &BatchRun::imageOutput, this, [this, paths](qsizetype index, const QString &piece) {
+        if (const std::optional<FrameCount> frames = LastFrameProgress(piece))
+            SetStatusPanelText(VideoProcessingText(paths[index], frames->frame, frames->total));
+    });
     connect(CurrentRun, &BatchRun::finished, this, &TAppForm::RunFinished);
     QApplication::setOverrideCursor(Qt::BusyCursor);
     SetRunControls(true);

@@ -42,5 +42,5 @@ bool IsVideoFileName(const QString &path)
 
 bool IsDropFileName(const QString &path)
 {
-    return HasExtensionIn(path, {".png", ".jpg", ".jpeg", ".gif"});
+    return HasExtensionIn(path, {".png", ".jpg", ".jpeg", ".gif"}) || IsVideoFileName(path);
 }

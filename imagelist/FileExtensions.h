@@ -16,5 +16,6 @@ bool IsImageFileName(const QString &path);
 // Whether the file is one is judged by its content.
 bool IsVideoFileName(const QString &path);
 
-// True when the extension belongs to the set taken from drops of single files: png, jpg, jpeg, gif.
+// True when the extension belongs to the set taken from drops of single files: png, jpg, jpeg,
+// gif, and the video extensions.
 bool IsDropFileName(const QString &path);

@@ -1,7 +1,9 @@
 #include "processing/ActionRun.h"
 
+#include "platform/AppPaths.h"
 #include "platform/Errors.h"
 #include "processing/PhpRuntime.h"
+#include "processing/VideoStep.h"
 #include "scripts/ActionScripts.h"
 #include "scripts/OutputNaming.h"
 #include "scripts/ScriptFrame.h"
@@ -65,7 +67,19 @@ PrepareImage ActionImages(Action action, const ActionRunValues &values, std::fun
                                         ? WithoutTrailingSlash(AbsoluteToCurrentFolder(destination()))
                                         : QString();
 
+    const QString videoProgram = VideoProgramFile(ExecutableFolder());
+
     return [=](qsizetype, const QString &inputPath, int slot) {
+        // A video goes through the video program: output.<its extension> (Export: output.txt).
+        if (IsVideoFile(inputPath)) {
+            const QString folder = AbsoluteToCurrentFolder(destination());
+            QString output;
+            if (action == Action::ExportFacePositions)
+                output = CreateOutputTextFile(folder).file;
+            else if (action != Action::SaveFacesAsSeparateImages)
+                output = CreateOutputImageFile(folder, QFileInfo(inputPath).suffix()).file;
+            return PreparedVideo(videoProgram, action, inputPath, output, values.phpDir);
+        }
         const QString scriptPath = AbsoluteToCurrentFolder(ScriptPath(values.settingsDir, slot));
         PreparedImage prepared;
         prepared.command = InterpreterCommand(interpreter, scriptPath);
