@@ -1,6 +1,6 @@
 #include "app/TAppForm.h"
 
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "app/MirelonApplication.h"
 #include "infowindows/VersionInfo.h"
 #include "platform/AppPaths.h"

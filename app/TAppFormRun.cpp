@@ -116,7 +116,7 @@ void TAppForm::StartRun(Action action, const QString &PhpDir)
     CurrentRun = new BatchRun(paths, prepare, options, this);
     connect(CurrentRun, &BatchRun::imageStarted, this, &TAppForm::RunImageStarted);
     connect(CurrentRun, &BatchRun::imageFinished, this, &TAppForm::RunImageFinished);
-    connect(CurrentRun, &BatchRun::imageOutput, this, [this, paths](qsizetype index, const QString &piece) {
+    connect(CurrentRun, &BatchRun::imageOutput, this, [this, paths](qsizetype index, const QByteArray &piece) {
         if (const std::optional<FrameCount> frames = LastFrameProgress(piece))
             SetStatusPanelText(VideoProcessingText(paths[index], frames->frame, frames->total));
     });

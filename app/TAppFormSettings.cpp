@@ -1,7 +1,7 @@
 // Settings handlers of the main window: destination, format, destination chooser, reset.
 #include "app/TAppForm.h"
 
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "app/AppState.h"
 #include "app/MessageDlgWithCaptions.h"
 #include "app/MirelonApplication.h"

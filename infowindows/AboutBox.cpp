@@ -1,6 +1,6 @@
 #include "infowindows/AboutBox.h"
 
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "infowindows/AboutPopupMenu.h"
 #include "platform/AppPaths.h"
 #include "platform/ServiceHost.h"
@@ -194,10 +194,14 @@ void TAboutBox::buildControls()
     connect(BitBtn1, &QPushButton::clicked, this, &TAboutBox::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TAboutBox::BitBtn2Click);
 
+    Drag = new WindowDragFilter(this);
     for (QWidget *dragSource : {static_cast<QWidget *>(Panel1), static_cast<QWidget *>(Image2),
                                 static_cast<QWidget *>(Label2), static_cast<QWidget *>(VirtualImage1),
                                 static_cast<QWidget *>(ImageEgg)})
-        dragSource->installEventFilter(this);
+        Drag->DragFrom(dragSource);
+    // Installed after the drag filter, so that double-clicks on the pictures reach this one first.
+    VirtualImage1->installEventFilter(this);
+    ImageEgg->installEventFilter(this);
 
     setTabOrder(BitBtn1, BitBtn2);
     setTabOrder(BitBtn2, Label5);
@@ -348,45 +352,6 @@ void TAboutBox::ImageEggDblClick()
     Panel1->move(Egg.PanelLeft, Panel1->y());
 }
 
-// Dragging the window by its body.
-
-bool TAboutBox::FormMouseEvent(QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        Drag.Press(mouse->button(), mouse->globalPosition().toPoint());
-        return true;
-    }
-    case QEvent::MouseMove: {
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        if (const auto topLeft = Drag.Move(mouse->globalPosition().toPoint(), pos()))
-            move(*topLeft);
-        return true;
-    }
-    case QEvent::MouseButtonRelease:
-        Drag.Release();
-        return true;
-    default:
-        return false;
-    }
-}
-
-void TAboutBox::mousePressEvent(QMouseEvent *event)
-{
-    FormMouseEvent(event);
-}
-
-void TAboutBox::mouseMoveEvent(QMouseEvent *event)
-{
-    FormMouseEvent(event);
-}
-
-void TAboutBox::mouseReleaseEvent(QMouseEvent *event)
-{
-    FormMouseEvent(event);
-}
-
 bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonDblClick) {
@@ -399,8 +364,6 @@ bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
-    if (watched->isWidgetType() && FormMouseEvent(event))
-        return true;
     return QDialog::eventFilter(watched, event);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/WindowDrag.h"
+#include "platform/WindowDragFilter.h"
 #include "infowindows/AboutEgg.h"
 #include "infowindows/AboutMatrixRain.h"
 
@@ -55,7 +55,7 @@ public:
     // Rain, hidden picture and dragging state.
     MatrixRain Rain;
     AboutEgg Egg{0}; // starts at the central panel's place
-    WindowDrag Drag;
+    WindowDragFilter *Drag = nullptr;
     int bitmapWidth = 0;
     int bitmapHeight = 0;
     QMap<QString, QIcon> AppIconCollection;
@@ -87,9 +87,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     QImage canvas;
@@ -100,5 +97,4 @@ private:
     void StartMatrix();
     void ResetMatrix();
     void HighDPIImageYukle();
-    bool FormMouseEvent(QEvent *event);
 };

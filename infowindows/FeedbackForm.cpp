@@ -1,6 +1,6 @@
 #include "infowindows/FeedbackForm.h"
 
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "infowindows/FeedbackChoicePanel.h"
 #include "infowindows/FeedbackEmail.h"
 #include "infowindows/FeedbackSendButton.h"

@@ -10,7 +10,6 @@
 #include "scripts/ShellQuote.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -128,38 +127,4 @@ PrepareImage ActionImages(Action action, const ActionRunValues &values, std::fun
         }
         return prepared;
     };
-}
-
-BatchSummary RunAction(Action action, const ActionRunValues &values, const ActionRunWindow &window,
-                       std::chrono::seconds timeLimit)
-{
-    QStringList paths;
-    for (qsizetype index = 0; index < window.entryCount(); ++index)
-        paths << window.entryPath(index);
-
-    const PrepareImage prepareImage = ActionImages(action, values, window.destination);
-    const PrepareImage prepare = [&](qsizetype index, const QString &path, int slot) {
-        PreparedImage prepared = prepareImage(index, path, slot);
-        window.clearOutput();
-        if (!prepared.outputPrefix.isEmpty())
-            window.appendOutput(prepared.outputPrefix);
-        return prepared;
-    };
-    BatchOptions options;
-    options.timeLimit = timeLimit;
-    BatchRun run(paths, prepare, options);
-    QObject::connect(&run, &BatchRun::imageStarted, [&window](qsizetype, const QString &path) {
-        window.setStatus(QStringLiteral("Processing ") + path + QStringLiteral("..."));
-        window.processEvents();
-    });
-    if (window.appendOutput)
-        QObject::connect(&run, &BatchRun::imageOutput, [&window](qsizetype, const QString &piece) { window.appendOutput(piece); });
-    QEventLoop loop;
-    QObject::connect(&run, &BatchRun::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    run.start();
-    if (run.isRunning())
-        loop.exec();
-    if (!run.summary().error.isEmpty())
-        throw MirelonError(run.summary().error);
-    return run.summary();
 }

@@ -1,6 +1,5 @@
 #pragma once
 #include "processing/BatchRun.h"
-#include "processing/RunConsoleCommand.h"
 
 #include <QString>
 
@@ -22,17 +21,6 @@ struct ActionRunValues {
     QString formatText;  // "PNG", "JPG", "WEBP" or "BMP"
 };
 
-// What a run reads from the window and shows in it.
-struct ActionRunWindow {
-    std::function<qsizetype()> entryCount;            // read anew before every entry
-    std::function<QString(qsizetype index)> entryPath;
-    std::function<QString()> destination;             // as typed
-    std::function<void(const QString &)> setStatus;
-    std::function<void()> processEvents;
-    std::function<void()> clearOutput;
-    OutputSink appendOutput;
-};
-
 // A path as the scripts and the interpreter must see it: a relative one is taken against this
 // process's current folder, because the interpreter runs in phpDir and would otherwise read and
 // write elsewhere than where the free names were chosen.
@@ -43,13 +31,6 @@ QString AbsoluteToCurrentFolder(const QString &path);
 // settings folder and says what to run and which files the image must leave behind. Raises
 // MirelonError when the script cannot be written or the destination holds a NUL character.
 PrepareImage ActionImages(Action action, const ActionRunValues &values, std::function<QString()> destination);
-
-// Runs the action over the window's entries in list order, one image at a time, and returns
-// when the run has ended (the event loop runs meanwhile). Each image starts whatever became of
-// the previous one. Raises MirelonError when the prepare step fails; the entries after it are
-// not processed.
-BatchSummary RunAction(Action action, const ActionRunValues &values, const ActionRunWindow &window,
-                       std::chrono::seconds timeLimit = std::chrono::seconds(0));
 
 // Writes the script file anew (previous content replaced); raises MirelonError on failure.
 void WriteScriptFile(const QString &path, const QByteArray &bytes);

@@ -6,7 +6,6 @@
 #include "processing/ImageFailure.h"
 #include "processing/TimeLeft.h"
 
-#include <QMetaMethod>
 
 BatchRun::BatchRun(const QStringList &paths, PrepareImage prepare, const BatchOptions &options, QObject *parent)
     : QObject(parent), paths_(paths), prepare_(std::move(prepare)), options_(options),
@@ -61,7 +60,6 @@ std::optional<qint64> BatchRun::millisecondsLeft() const
 
 void BatchRun::startMore()
 {
-    static const QMetaMethod outputSignal = QMetaMethod::fromSignal(&BatchRun::imageOutput);
     for (int s = 0; s < int(slots_.size()); ++s) {
         Slot &slot = slots_[size_t(s)];
         if (slot.job)
@@ -84,10 +82,10 @@ void BatchRun::startMore()
         slot.job = new ImageJob(slot.prepared.command, slot.prepared.workingDirectory,
                                 std::chrono::duration_cast<std::chrono::milliseconds>(options_.timeLimit), this);
         slot.job->setLimitCountsIdleTime(slot.prepared.limitCountsIdleTime);
+        if (slot.prepared.limitCountsIdleTime)
+            connect(slot.job, &ImageJob::output, this, [this, index](const QByteArray &piece) { emit imageOutput(index, piece); });
         connect(slot.job, &ImageJob::finished, this,
                 [this, s](const ImageJobResult &result) { jobFinished(s, result); });
-        if (isSignalConnected(outputSignal))
-            connect(slot.job, &ImageJob::output, this, [this, index](const QString &piece) { emit imageOutput(index, piece); });
         slot.job->start();
     }
 }

@@ -89,7 +89,8 @@ public:
 
 signals:
     void imageStarted(qsizetype index, const QString &path);
-    void imageOutput(qsizetype index, const QString &piece);
+    // Output of an image whose command reports progress (PreparedImage::limitCountsIdleTime).
+    void imageOutput(qsizetype index, const QByteArray &piece);
     void imageFinished(const ImageOutcome &outcome);
     void finished(const BatchSummary &summary);
 

@@ -1,6 +1,5 @@
 #include "processing/ImageJob.h"
 
-#include <QMetaMethod>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -16,7 +15,6 @@
 extern char **environ;
 
 namespace {
-constexpr qint64 PieceSize = 255;            // what output() passes on at most
 constexpr qint64 ReadSize = 64 * 1024;       // what one read takes from the pipe
 constexpr qint64 ReadsPerTurn = 4;           // then the event loop gets its turn again
 constexpr int ExitPollMilliseconds = 20;     // without a process descriptor
@@ -192,7 +190,7 @@ void ImageJob::readOutput()
         if (limitCountsIdleTime_ && limitTimer_)
             limitTimer_->start(timeLimit_);
         keep(buffer, count);
-        passOn(buffer, count);
+        emit output(QByteArray(buffer, count));
     }
 }
 
@@ -205,18 +203,6 @@ void ImageJob::keep(const char *data, qint64 size)
         tail_.append(data + toHead, size - toHead);
         if (tail_.size() > 2 * KeptOutputTail) // trimmed now and then, so that keeping stays cheap
             tail_.remove(0, tail_.size() - KeptOutputTail);
-    }
-}
-
-void ImageJob::passOn(const char *data, qint64 size)
-{
-    static const QMetaMethod outputSignal = QMetaMethod::fromSignal(&ImageJob::output);
-    if (!isSignalConnected(outputSignal))
-        return;
-    for (qint64 at = 0; at < size; at += PieceSize) {
-        const QString piece = decoder_.decode(QByteArrayView(data + at, qMin(PieceSize, size - at)));
-        if (!piece.isEmpty())
-            emit output(piece);
     }
 }
 

@@ -3,7 +3,6 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
-#include <QStringDecoder>
 
 #include <chrono>
 #include <memory>
@@ -30,10 +29,9 @@ Q_DECLARE_METATYPE(ImageJobResult)
 // process group of its own, standard output and standard error in one pipe. The event loop
 // drives it; finished() comes exactly once, also when the shell could not be started.
 //
-// The output is passed on through output() in pieces of at most 255 bytes, decoded as UTF-8
-// (a character split between two pieces is joined), and kept in the result only in part: the
-// first KeptOutputHead bytes and the last KeptOutputTail bytes, so that a command printing
-// without end neither grows the memory nor slows the window.
+// The output is kept in the result only in part: the first KeptOutputHead bytes and the last
+// KeptOutputTail bytes, so that a command printing without end neither grows the memory nor
+// slows the window.
 class ImageJob : public QObject {
     Q_OBJECT
 
@@ -58,14 +56,14 @@ public:
     bool isRunning() const { return pid_ > 0; }
 
 signals:
-    void output(const QString &piece);
+    // What the command wrote, as read, for a command that reports progress (a video's frames).
+    void output(const QByteArray &piece);
     void finished(const ImageJobResult &result);
 
 private:
     void readOutput();
     void childExited();
     void keep(const char *data, qint64 size);
-    void passOn(const char *data, qint64 size);
     void killGroup();
     void finishIfDone();
     void finish();
@@ -83,7 +81,6 @@ private:
     QSocketNotifier *outputNotifier_ = nullptr;
     QSocketNotifier *exitNotifier_ = nullptr;
     QTimer *limitTimer_ = nullptr;
-    QStringDecoder decoder_{QStringDecoder::Utf8};
     QByteArray head_;
     QByteArray tail_;
     QElapsedTimer clock_;

@@ -13,17 +13,6 @@ bool IsVideoFile(const QString &path)
     return QFileInfo(path).isFile() && mirelon::video::LooksLikeVideo(QFile::encodeName(path).toStdString());
 }
 
-std::optional<std::pair<int, int>> VideoFrameSize(const QString &path)
-{
-    const QFileInfo info(path);
-    if (!info.isFile()) // a FIFO or device named like a video is never opened
-        return std::nullopt;
-    const std::optional<mirelon::video::VideoFacts> facts = mirelon::video::ProbeVideo(QFile::encodeName(path).toStdString());
-    if (!facts)
-        return std::nullopt;
-    return std::pair{facts->width, facts->height};
-}
-
 QString VideoProgramFile(const QString &executableFolder)
 {
     return executableFolder + QStringLiteral("/mirelon-video");
@@ -55,11 +44,11 @@ PreparedImage PreparedVideo(const QString &program, Action action, const QString
     return prepared;
 }
 
-std::optional<FrameCount> LastFrameProgress(QStringView output)
+std::optional<FrameCount> LastFrameProgress(const QByteArray &output)
 {
-    static const QRegularExpression line(QStringLiteral("^frame (\\d+) of (\\d+)$"), QRegularExpression::MultilineOption);
+    static const QRegularExpression line(QStringLiteral("^frame (\\d+) of (\\d+)\n"), QRegularExpression::MultilineOption);
     std::optional<FrameCount> last;
-    for (QRegularExpressionMatchIterator it = line.globalMatch(output.toString()); it.hasNext();) {
+    for (QRegularExpressionMatchIterator it = line.globalMatch(QString::fromLatin1(output)); it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
         last = FrameCount{match.captured(1).toLongLong(), match.captured(2).toLongLong()};
     }

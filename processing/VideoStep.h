@@ -3,7 +3,7 @@
 #include "processing/BatchRun.h"  // PreparedImage
 
 #include <QString>
-#include <QStringView>
+#include <QByteArray>
 
 #include <optional>
 
@@ -13,9 +13,6 @@
 // Whether the file is a video (MP4/MOV, MKV/WebM, AVI), judged by the start of its content; a
 // damaged one too, so that it fails as a video with the video's reason.
 bool IsVideoFile(const QString &path);
-
-// The frame size as people see it ("1280", "720"), for the list; none for a file that is not a video.
-std::optional<std::pair<int, int>> VideoFrameSize(const QString &path);
 
 // executableFolder + "/mirelon-video".
 QString VideoProgramFile(const QString &executableFolder);
@@ -30,9 +27,9 @@ QString VideoOutputExtension(Action action, const QString &video);
 PreparedImage PreparedVideo(const QString &program, Action action, const QString &video, const QString &output,
                             const QString &workingDirectory);
 
-// The last "frame 120 of 3000" line in a piece of the program's output.
+// The last whole "frame 120 of 3000" line in a piece of the program's output.
 struct FrameCount {
     qint64 frame = 0;
     qint64 total = 0;
 };
-std::optional<FrameCount> LastFrameProgress(QStringView output);
+std::optional<FrameCount> LastFrameProgress(const QByteArray &output);

@@ -1,6 +1,6 @@
 #include "webservices/TChecker.h"
 
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "platform/Errors.h"
 #include "platform/ServiceHost.h"
 #include "webservices/FailureRecord.h"

@@ -1,6 +1,6 @@
 #include "webservices/TNewVer.h"
 
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "platform/ServiceHost.h"
 #include "webservices/UpdateState.h"
 
@@ -134,9 +134,11 @@ TNewVer::TNewVer(QWidget *mainWindow)
 
     // Dragging works from the window, Panel1, the icon, the heading and Panel3, not from Panel2,
     // the link or the close button.
+    Drag = new WindowDragFilter(this, /*anyButtonButRight=*/true);
     for (QWidget *source : {static_cast<QWidget *>(Panel1), static_cast<QWidget *>(Image1),
-                            static_cast<QWidget *>(Label1), Panel3, Panel2})
-        source->installEventFilter(this);
+                            static_cast<QWidget *>(Label1), Panel3})
+        Drag->DragFrom(source);
+    Panel2->installEventFilter(this);
 
     TimerStart = new QTimer(this);
     TimerStart->setInterval(1);
@@ -281,34 +283,11 @@ void TNewVer::Button1Click()
 bool TNewVer::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease
-        && type != QEvent::MouseButtonDblClick)
-        return QWidget::eventFilter(watched, event);
-    if (watched == Panel2)
-        return true; // no drag handlers there, and the press must not reach Panel1
-    auto *mouse = static_cast<QMouseEvent *>(event);
-    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
-        FormMouseDown(mouse);
-    else if (type == QEvent::MouseMove)
-        FormMouseMove(mouse);
-    else
-        FormMouseUp(mouse);
-    return true;
-}
-
-void TNewVer::mousePressEvent(QMouseEvent *event)
-{
-    FormMouseDown(event);
-}
-
-void TNewVer::mouseMoveEvent(QMouseEvent *event)
-{
-    FormMouseMove(event);
-}
-
-void TNewVer::mouseReleaseEvent(QMouseEvent *event)
-{
-    FormMouseUp(event);
+    // Panel2 has no mouse handling of its own, and its presses must not reach Panel1 and drag.
+    if (watched == Panel2 && (type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+                              type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick))
+        return true;
+    return QWidget::eventFilter(watched, event);
 }
 
 void TNewVer::keyPressEvent(QKeyEvent *event)
@@ -319,21 +298,3 @@ void TNewVer::keyPressEvent(QKeyEvent *event)
         QWidget::keyPressEvent(event);
 }
 
-void TNewVer::FormMouseDown(QMouseEvent *event)
-{
-    event->accept();
-    Drag.Press(event->button(), event->globalPosition().toPoint());
-}
-
-void TNewVer::FormMouseMove(QMouseEvent *event)
-{
-    event->accept();
-    if (const auto topLeft = Drag.Move(event->globalPosition().toPoint(), pos()))
-        move(*topLeft);
-}
-
-void TNewVer::FormMouseUp(QMouseEvent *event)
-{
-    event->accept();
-    Drag.Release();
-}

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/WindowDrag.h"
+#include "platform/WindowDragFilter.h"
 
 #include <QLabel>
 #include <QString>
@@ -55,7 +55,7 @@ public:
     QTimer *TimerClose = nullptr;
     QTimer *TimerLink = nullptr;
 
-    WindowDrag Drag{true}; // any button but the right one drags
+    WindowDragFilter *Drag = nullptr; // any button but the right one drags
 
 public slots:
     void Label2Click();
@@ -66,16 +66,10 @@ public slots:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void FormCreate();
-    void FormMouseDown(QMouseEvent *event);
-    void FormMouseMove(QMouseEvent *event);
-    void FormMouseUp(QMouseEvent *event);
     void GiveFocusBack();
     void Animate(const QRect &from, const QRect &to, bool hideAtEnd);
 

@@ -58,7 +58,7 @@ bool ConvertCommand::start()
         const std::optional<qint64> left = run_->millisecondsLeft();
         report_.progress(int(run_->done()), failed_, left ? TimeLeftText(*left) : QString());
     });
-    connect(run_, &BatchRun::imageOutput, this, [this](qsizetype index, const QString &piece) {
+    connect(run_, &BatchRun::imageOutput, this, [this](qsizetype index, const QByteArray &piece) {
         if (!isVideo_[size_t(index)])
             return;
         if (const std::optional<FrameCount> frames = LastFrameProgress(piece))

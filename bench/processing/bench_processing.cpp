@@ -6,12 +6,13 @@
 #include "WindowRun.h"
 #include "processing/ActionRun.h"
 #include "processing/PhpRuntime.h"
-#include "processing/RunConsoleCommand.h"
+#include "processing/ImageJob.h"
 #include "scripts/ShellQuote.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -22,6 +23,22 @@
 #include <cstdio>
 
 namespace {
+
+// One command through the runner each image of a run goes through; returns what it printed.
+QByteArray runCommand(const QString &command, const QString &workingDirectory)
+{
+    ImageJob job(command, workingDirectory, std::chrono::milliseconds(0));
+    QByteArray printed;
+    QEventLoop loop;
+    QObject::connect(&job, &ImageJob::finished, &loop, [&](const ImageJobResult &result) {
+        printed = result.output;
+        loop.quit();
+    });
+    job.start();
+    loop.exec();
+    return printed;
+}
+
 const QString PhpDir = QStringLiteral(MIRELON_BINARY_DIR "/php");
 const QString Library = QStringLiteral(MIRELON_SOURCE_DIR "/bench/processing/fixedfaces/FaceDetector.php");
 
@@ -81,7 +98,7 @@ qint64 timeFloor(const QString &script, const QString &format, const QString &im
                             + format.toLower();
     QElapsedTimer timer;
     timer.start();
-    RunConsoleCommand(command, PhpDir, {});
+    runCommand(command, PhpDir);
     return timer.nsecsElapsed();
 }
 
@@ -107,9 +124,8 @@ double blurWorkMilliseconds(const QString &work, const QStringList &images)
                                        "echo (hrtime(true) - $start) / 1e6;\n");
     QList<qint64> microseconds;
     for (const QString &image : images) {
-        QString printed;
-        RunConsoleCommand(InterpreterCommand(InterpreterFile(PhpDir), script) + QLatin1Char(' ') + ShellQuoted(image),
-                          PhpDir, [&printed](const QString &piece) { printed += piece; });
+        const QString printed = QString::fromUtf8(
+            runCommand(InterpreterCommand(InterpreterFile(PhpDir), script) + QLatin1Char(' ') + ShellQuoted(image), PhpDir));
         microseconds << qint64(printed.toDouble() * 1000);
     }
     return median(microseconds) / 1000;

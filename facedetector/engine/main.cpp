@@ -2,33 +2,19 @@
 #include <cstdio>
 #include <malloc.h>
 #include <exception>
-#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include <opencv2/core/utils/logger.hpp>
 
-#include "facedetector/engine/YuNetModel.h"
-#include "facedetector/engine/CommandLine.h"
-#include "facedetector/engine/FaceFinder.h"
-#include "facedetector/engine/ImageDecoder.h"
-#include "facedetector/engine/Sha256.h"
-#include "facedetector/engine/UprightPicture.h"
+#include "facedetector/engine/FaceEngine.h"
+#include "facedetector/engine/cli/CommandLine.h"
 
 namespace {
 
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
-
-std::string ModelBesideProgram()
-{
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
-        return FACEDETECT_MODEL_NAME;
-    return (program.parent_path() / FACEDETECT_MODEL_NAME).string();
-}
 
 void PrintError(const std::string &message)
 {
@@ -62,16 +48,13 @@ int main(int argc, char **argv)
     }
     // The model installed beside the program must be the very file it was built with; one given
     // with --model is the caller's choice.
-    const bool checkModelDigest = line.modelPath.empty();
+    const FaceEngine::ModelCheck check = line.modelPath.empty() ? FaceEngine::ModelCheck::Digest : FaceEngine::ModelCheck::Unchecked;
     if (line.modelPath.empty())
-        line.modelPath = ModelBesideProgram();
+        line.modelPath = FaceEngine::ModelBesideProgram();
 
     try {
         // The model first: a broken installation is reported before any time goes into decoding.
-        const std::vector<std::uint8_t> model = ReadModelFile(line.modelPath);
-        if (checkModelDigest && Sha256Hex(model) != FACEDETECT_MODEL_SHA256)
-            throw ModelError("the face detection model has been altered (its SHA-256 differs from the one built in): " +
-                             line.modelPath);
+        FaceEngine engine(line.modelPath, check);
         cv::Mat picture;
         try {
             picture = DecodeUprightImageFile(line.imagePath);
@@ -79,7 +62,7 @@ int main(int argc, char **argv)
             PrintError(line.imagePath + ": " + error.what());
             return ExitFailure;
         }
-        const std::vector<Face> faces = FindFaces(picture, model, line.finder);
+        const std::vector<Face> faces = engine.FindFaces(picture, ChannelOrder::Rgb, line.finder);
 
         std::string output;
         for (const Face &face : faces) {

@@ -1,5 +1,5 @@
 #include "app/TAppForm.h"
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 // The main window's own commands: Exit, Online Help, the two Add dialogs and the pictures of
 // the menus and the toolbar, each reached the ways a user reaches it.
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "app/TAppForm.h"
 
 #include <QAction>

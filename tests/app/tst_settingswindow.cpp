@@ -1,4 +1,4 @@
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "app/AppState.h"
 #include "app/MessageDlgWithCaptions.h"
 #include "app/TAppForm.h"

@@ -1,4 +1,4 @@
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "infowindows/AboutBox.h"
 #include "infowindows/AboutPopupMenu.h"
 
@@ -350,7 +350,7 @@ private slots:
         sendMouse(box.Label2, QEvent::MouseMove, QPoint(12, 10), Qt::MiddleButton);
         QCOMPARE(box.pos(), start + QPoint(32, 5));
         sendMouse(box.Label2, QEvent::MouseButtonRelease, QPoint(12, 10), Qt::RightButton);
-        QVERIFY(!box.Drag.Dragging());
+        QVERIFY(!box.Drag->Dragging());
     }
 
     void popupRule_data()

@@ -1,4 +1,4 @@
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "infowindows/FeedbackChoicePanel.h"
 #include "infowindows/FeedbackEmail.h"
 #include "infowindows/FeedbackForm.h"

@@ -4,6 +4,7 @@
 #include "platform/Errors.h"
 #include "processing/ActionRun.h"
 #include "processing/PhpRuntime.h"
+#include "tests/support/WindowRun.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -18,21 +19,16 @@ struct Run {
     QString format = QStringLiteral("PNG");
     QStringList entries;
     QString destination;
-    QStringList statuses;
-    QString output;
+    QStringList started;
+    QString output; // the last image's
 
-    void operator()(Action action)
+    BatchSummary operator()(Action action)
     {
         ActionRunValues values{phpDir, FixtureLibrary(), settingsDir, format};
-        ActionRunWindow window;
-        window.entryCount = [this] { return entries.size(); };
-        window.entryPath = [this](qsizetype i) { return entries.at(i); };
-        window.destination = [this] { return destination; };
-        window.setStatus = [this](const QString &text) { statuses << text; };
-        window.processEvents = [] {};
-        window.clearOutput = [this] { output.clear(); };
-        window.appendOutput = [this](const QString &piece) { output += piece; };
-        RunAction(action, values, window);
+        WindowRunCalls calls;
+        calls.imageStarted = [this](const QString &path) { started << path; };
+        calls.imageOutput = [this](const QString &text) { output = text; };
+        return RunAsWindow(action, values, entries, [this] { return destination; }, calls);
     }
 };
 
@@ -196,10 +192,7 @@ private slots:
         QCOMPARE(ReadAll(run.destination + "/output.txt"), QByteArray("x: 3, y: 3, width: 3, height: 3\n"));
         QCOMPARE(ReadAll(run.destination + "/output (2).txt"), QByteArray("x: 2, y: 2, width: 2, height: 2\n"));
         QCOMPARE(ReadAll(run.destination + "/output (3).txt"), QByteArray("x: 1, y: 1, width: 1, height: 1\n"));
-        QStringList expected;
-        for (const QString &entry : run.entries)
-            expected << "Processing " + entry + "...";
-        QCOMPARE(run.statuses, expected);
+        QCOMPARE(run.started, run.entries);
         const QByteArray script = ReadAll(ScriptPath(run.settingsDir));
         QVERIFY(script.contains(run.entries.last().toUtf8()));
         QVERIFY(script.endsWith("?>\r\n"));
@@ -353,9 +346,9 @@ private slots:
         run.destination = blocker + "/out";
         for (const Action action : {Action::ExportFacePositions, Action::MarkFacesInImage, Action::BlurFacesInImage,
                                     Action::SaveFacesAsSeparateImages}) {
-            run.statuses.clear();
+            run.started.clear();
             run(action);
-            QCOMPARE(run.statuses.size(), 2);
+            QCOMPARE(run.started.size(), 2);
         }
         QVERIFY(run.output.contains("Failed to save face to: face1.png"));
         QCOMPARE(Entries(blocker.section('/', 0, -2)), QStringList{"file"});
@@ -395,15 +388,9 @@ private slots:
         QVERIFY(WriteImageWithFaces(image, PlainImage(30, 30), {{1, 1, 5, 5}}));
         run.entries = {image};
         ActionRunValues values{run.phpDir, FixtureLibrary(), run.settingsDir, "PNG"};
-        ActionRunWindow window;
-        window.entryCount = [&run] { return run.entries.size(); };
-        window.entryPath = [&run](qsizetype i) { return run.entries.at(i); };
-        window.destination = [&run] { return run.destination; };
-        window.setStatus = [](const QString &) {};
-        window.processEvents = [&run] { WriteAll(run.destination + "/output.png", "written meanwhile"); };
-        window.clearOutput = [] {};
-        window.appendOutput = [](const QString &) {};
-        RunAction(Action::MarkFacesInImage, values, window);
+        WindowRunCalls calls;
+        calls.imageStarted = [&run](const QString &) { WriteAll(run.destination + "/output.png", "written meanwhile"); };
+        RunAsWindow(Action::MarkFacesInImage, values, run.entries, [&run] { return run.destination; }, calls);
         QCOMPARE(ReadAll(run.destination + "/output.png"), QByteArray("written meanwhile"));
         QCOMPARE(QImage(run.destination + "/output (2).png").size(), QSize(30, 30));
     }
@@ -416,7 +403,7 @@ private slots:
         QVERIFY(WriteImageWithFaces(image, PlainImage(30, 30), {}));
         run.entries = {image, image};
         QVERIFY_THROWS_EXCEPTION(MirelonError, run(Action::MarkFacesInImage));
-        QCOMPARE(run.statuses.size(), 1); // the run ends at the first entry
+        QCOMPARE(run.started.size(), 1); // the run ends at the first entry
         QVERIFY(Entries(run.destination).isEmpty());
     }
 
@@ -449,7 +436,7 @@ private slots:
         Run run = newRun("empty");
         run(Action::BlurFacesInImage);
         QVERIFY(!QFile::exists(ScriptPath(run.settingsDir)));
-        QVERIFY(run.statuses.isEmpty());
+        QVERIFY(run.started.isEmpty());
     }
 };
 

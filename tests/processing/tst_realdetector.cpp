@@ -4,6 +4,7 @@
 
 #include "processing/ActionRun.h"
 #include "tests/support/OrientedPictures.h"
+#include "tests/support/WindowRun.h"
 
 #include <QDir>
 #include <QImage>
@@ -28,15 +29,7 @@ void runAction(Action action, const QStringList &entries, const QString &destina
 {
     QDir().mkpath(destination); // "Convert" creates it before the run
     ActionRunValues values{BuildPhpDir(), RealLibrary, settingsDir, QStringLiteral("PNG")};
-    ActionRunWindow window;
-    window.entryCount = [&] { return entries.size(); };
-    window.entryPath = [&](qsizetype i) { return entries.at(i); };
-    window.destination = [&] { return destination; };
-    window.setStatus = [](const QString &) {};
-    window.processEvents = [] {};
-    window.clearOutput = [] {};
-    window.appendOutput = [](const QString &) {};
-    RunAction(action, values, window);
+    RunAsWindow(action, values, entries, [&] { return destination; });
 }
 
 QList<QRect> readExport(const QString &path)

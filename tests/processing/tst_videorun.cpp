@@ -39,7 +39,7 @@ class TestVideoRun : public QObject {
         values.settingsDir = dir.path() + "/";
         values.formatText = "PNG";
         BatchRun batch(paths, ActionImages(action, values, [out] { return out; }), BatchOptions{});
-        QObject::connect(&batch, &BatchRun::imageOutput, [&](qsizetype index, const QString &piece) {
+        QObject::connect(&batch, &BatchRun::imageOutput, [&](qsizetype index, const QByteArray &piece) {
             if (const std::optional<FrameCount> frames = LastFrameProgress(piece)) {
                 if (statuses)
                     *statuses << VideoProcessingText(paths[index], frames->frame, frames->total);

@@ -1,4 +1,4 @@
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "webservices/TNewVer.h"
 #include "webservices/UpdateState.h"
 
@@ -147,7 +147,7 @@ private slots:
         QTest::mouseMove(target, at + QPoint(30, 20));
         QCOMPARE(w->pos(), moves ? start + QPoint(30, 20) : start);
         QTest::mouseRelease(target, button, {}, at + QPoint(30, 20));
-        QVERIFY(!w->Drag.Dragging());
+        QVERIFY(!w->Drag->Dragging());
     }
 
     // Eleven ticks of the one-second countdown close it, wherever it has been dragged.

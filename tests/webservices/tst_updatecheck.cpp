@@ -1,4 +1,4 @@
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "app/TAppForm.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "webservices/FailureRecord.h"

@@ -1,25 +1,20 @@
 #include "video/tool/EngineFaces.h"
 
-#include "facedetector/engine/FaceFinder.h"
-#include "facedetector/engine/Sha256.h"
-#include "facedetector/engine/YuNetModel.h"
+#include "facedetector/engine/FaceEngine.h"
 
-#include <filesystem>
 #include <memory>
 
 namespace mirelon::video {
 
 FindFaces EngineFaces(const std::string &modelPath)
 {
-    std::string path = modelPath;
-    if (path.empty())
-        path = (std::filesystem::read_symlink("/proc/self/exe").parent_path() / FACEDETECT_MODEL_NAME).string();
-    auto model = std::make_shared<std::vector<std::uint8_t>>(facedetect::ReadModelFile(path));
-    if (modelPath.empty() && facedetect::Sha256Hex(*model) != FACEDETECT_MODEL_SHA256)
-        throw VideoError("the face detection model has been altered: " + path);
-    return [model](const cv::Mat &frame) {
+    // The engine keeps its networks from frame to frame; the model installed beside the program
+    // must be the very file it was built with, one given by the caller is the caller's choice.
+    auto engine = modelPath.empty() ? std::make_shared<facedetect::FaceEngine>(facedetect::FaceEngine::ModelBesideProgram())
+                                    : std::make_shared<facedetect::FaceEngine>(modelPath, facedetect::FaceEngine::ModelCheck::Unchecked);
+    return [engine](const cv::Mat &frame) {
         std::vector<FaceBox> boxes;
-        for (const facedetect::Face &face : facedetect::FindFaces(frame, *model, facedetect::FinderOptions{}))
+        for (const facedetect::Face &face : engine->FindFaces(frame, facedetect::ChannelOrder::Rgb))
             boxes.push_back({face.x, face.y, face.width, face.height});
         return boxes;
     };

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <span>
 
-#include "facedetector/engine/BmpDecoder.h"
-#include "facedetector/engine/CodecDecoders.h"
-#include "facedetector/engine/GifDecoder.h"
-#include "facedetector/engine/ImageDecoder.h"
+#include "facedetector/engine/decoding/BmpDecoder.h"
+#include "facedetector/engine/decoding/CodecDecoders.h"
+#include "facedetector/engine/decoding/GifDecoder.h"
+#include "facedetector/engine/decoding/ImageDecoder.h"
 #include "tests/facedetector/fuzz/CheckPicture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)

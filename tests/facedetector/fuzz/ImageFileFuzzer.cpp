@@ -9,8 +9,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "facedetector/engine/ImageDecoder.h"
-#include "facedetector/engine/UprightPicture.h"
+#include "facedetector/engine/decoding/ImageDecoder.h"
+#include "facedetector/engine/decoding/UprightPicture.h"
 #include "tests/facedetector/fuzz/CheckPicture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "facedetector/engine/OrientationTag.h"
+#include "facedetector/engine/decoding/OrientationTag.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

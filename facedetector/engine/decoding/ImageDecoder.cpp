@@ -1,4 +1,4 @@
-#include "facedetector/engine/ImageDecoder.h"
+#include "facedetector/engine/decoding/ImageDecoder.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,9 +8,9 @@
 #include <fstream>
 #include <vector>
 
-#include "facedetector/engine/BmpDecoder.h"
-#include "facedetector/engine/CodecDecoders.h"
-#include "facedetector/engine/GifDecoder.h"
+#include "facedetector/engine/decoding/BmpDecoder.h"
+#include "facedetector/engine/decoding/CodecDecoders.h"
+#include "facedetector/engine/decoding/GifDecoder.h"
 
 namespace facedetect {
 namespace {

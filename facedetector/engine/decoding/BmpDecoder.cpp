@@ -1,10 +1,10 @@
-#include "facedetector/engine/BmpDecoder.h"
+#include "facedetector/engine/decoding/BmpDecoder.h"
 
 #include <algorithm>
 #include <bit>
 #include <vector>
 
-#include "facedetector/engine/ImageDecoder.h"
+#include "facedetector/engine/decoding/ImageDecoder.h"
 
 namespace facedetect {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "facedetector/engine/FaceFinder.h"
+#include "facedetector/engine/detection/FaceFinder.h"
 
 namespace facedetect {
 

@@ -1,4 +1,4 @@
-#include "facedetector/engine/FaceFinder.h"
+#include "facedetector/engine/detection/FaceFinder.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,8 +9,7 @@
 
 #include <opencv2/imgproc.hpp>
 
-#include "facedetector/engine/BoxMerge.h"
-#include "facedetector/engine/YuNetModel.h"
+#include "facedetector/engine/detection/BoxMerge.h"
 
 namespace facedetect {
 namespace {
@@ -53,13 +52,13 @@ bool CutByInnerEdge(const Detection &d, const Tile &tile)
            (tile.innerBottom && d.y + d.height > tile.height);
 }
 
-std::vector<Detection> RunTiles(const std::vector<Level> &levels, const std::vector<WorkItem> &work,
-                                const std::vector<std::uint8_t> &modelBytes, const FinderOptions &options)
+std::vector<Detection> RunTiles(const std::vector<Level> &levels, const std::vector<WorkItem> &work, NetworkPool &networks,
+                                const FinderOptions &options)
 {
     unsigned threads = options.threads;
     if (!threads) {
-        // Each worker builds its own network first, which costs about as much as searching a
-        // megapixel: small pictures are done sooner by one worker.
+        // A worker without a kept network builds its own first, which costs about as much as
+        // searching a megapixel: small pictures are done sooner by one worker.
         double pixels = 0;
         for (const WorkItem &item : work)
             pixels += static_cast<double>(item.tile.width) * item.tile.height;
@@ -74,13 +73,13 @@ std::vector<Detection> RunTiles(const std::vector<Level> &levels, const std::vec
 
     auto worker = [&] {
         try {
-            YuNetModel model(modelBytes);
+            std::unique_ptr<FaceDetectorNetwork> network = networks.Take();
             std::vector<Detection> found;
             for (std::size_t i = next++; i < work.size(); i = next++) {
                 const WorkItem &item = work[i];
                 const Level &level = levels[item.level];
                 const cv::Rect inside(item.tile.x, item.tile.y, item.tile.width, item.tile.height);
-                for (const Detection &d : model.Detect(level.pixels(inside), options.minScore)) {
+                for (const Detection &d : network->Detect(level.pixels(inside), options.minScore)) {
                     if (CutByInnerEdge(d, item.tile))
                         continue;
                     const double size = std::max(d.width, d.height);
@@ -95,6 +94,7 @@ std::vector<Detection> RunTiles(const std::vector<Level> &levels, const std::vec
                     found.push_back(mapped);
                 }
             }
+            networks.Return(std::move(network));
             std::lock_guard guard(lock);
             candidates.insert(candidates.end(), found.begin(), found.end());
         } catch (...) {
@@ -122,7 +122,7 @@ std::vector<Detection> RunTiles(const std::vector<Level> &levels, const std::vec
 
 } // namespace
 
-std::vector<Face> FindFaces(const cv::Mat &picture, const std::vector<std::uint8_t> &modelBytes, const FinderOptions &options)
+std::vector<Face> FindFaces(const cv::Mat &picture, NetworkPool &networks, const FinderOptions &options)
 {
     CV_Assert(picture.type() == CV_8UC3 && !picture.empty());
     std::vector<Level> levels;
@@ -139,7 +139,7 @@ std::vector<Face> FindFaces(const cv::Mat &picture, const std::vector<std::uint8
         return static_cast<long long>(a.tile.width) * a.tile.height > static_cast<long long>(b.tile.width) * b.tile.height;
     });
 
-    std::vector<Detection> boxes = RunTiles(levels, work, modelBytes, options);
+    std::vector<Detection> boxes = RunTiles(levels, work, networks, options);
     boxes = BlendOverlapping(std::move(boxes), options.blendIoU);
     boxes = DropNested(boxes, options.nestedInside, options.nestedAreaRatio);
 

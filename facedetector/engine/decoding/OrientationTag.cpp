@@ -1,4 +1,4 @@
-#include "facedetector/engine/OrientationTag.h"
+#include "facedetector/engine/decoding/OrientationTag.h"
 
 #include <algorithm>
 #include <iterator>

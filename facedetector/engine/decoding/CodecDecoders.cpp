@@ -1,4 +1,4 @@
-#include "facedetector/engine/CodecDecoders.h"
+#include "facedetector/engine/decoding/CodecDecoders.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -14,7 +14,7 @@
 #include <tiffio.h>
 #include <webp/decode.h>
 
-#include "facedetector/engine/ImageDecoder.h"
+#include "facedetector/engine/decoding/ImageDecoder.h"
 
 namespace facedetect {
 namespace {
@@ -185,6 +185,9 @@ cv::Mat DecodePng(std::span<const std::uint8_t> bytes)
                             indexed ? 8 : 8 * static_cast<long long>(PNG_IMAGE_SAMPLE_COMPONENT_SIZE(image.format))},
                            bytes.size(), DeflateExpansion);
     image.format = PNG_FORMAT_RGB;
+    // A 16-bit picture without gamma data is not linear light, as libpng would assume, but
+    // coded like an 8-bit one (GD keeps each sample's high byte): scale it, do not re-code it.
+    image.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
     cv::Mat pixels = UninitialisedPicture(image.width, image.height);
     const png_color white{255, 255, 255}; // transparent parts as on a white page
     if (!png_image_finish_read(&image, &white, pixels.data, static_cast<png_int_32>(pixels.step), nullptr))

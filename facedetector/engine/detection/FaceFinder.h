@@ -1,10 +1,10 @@
 #pragma once
-#include <cstdint>
 #include <vector>
 
 #include <opencv2/core.hpp>
 
-#include "facedetector/engine/Pyramid.h"
+#include "facedetector/engine/detection/NetworkPool.h"
+#include "facedetector/engine/detection/Pyramid.h"
 
 namespace facedetect {
 
@@ -24,8 +24,9 @@ struct Face {
     float score = 0;
 };
 
-// Finds the faces in an 8-bit RGB picture: the model runs on tiles of an image pyramid,
-// spread over worker threads. Faces are ordered left to right, then top to bottom.
-std::vector<Face> FindFaces(const cv::Mat &picture, const std::vector<std::uint8_t> &modelBytes, const FinderOptions &options);
+// Finds the faces in an 8-bit RGB picture: the network runs on tiles of an image pyramid,
+// spread over worker threads, each taking its network instance from the pool and returning it
+// afterwards. Faces are ordered left to right, then top to bottom.
+std::vector<Face> FindFaces(const cv::Mat &picture, NetworkPool &networks, const FinderOptions &options);
 
 } // namespace facedetect

@@ -1,4 +1,4 @@
-#include "facedetector/engine/Sha256.h"
+#include "facedetector/engine/detection/Sha256.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "facedetector/engine/BoxMerge.h"
+#include "facedetector/engine/detection/BoxMerge.h"
 
 #include <algorithm>
 

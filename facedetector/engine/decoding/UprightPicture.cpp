@@ -1,9 +1,9 @@
-#include "facedetector/engine/UprightPicture.h"
+#include "facedetector/engine/decoding/UprightPicture.h"
 
 #include <vector>
 
-#include "facedetector/engine/ImageDecoder.h"
-#include "facedetector/engine/OrientationTag.h"
+#include "facedetector/engine/decoding/ImageDecoder.h"
+#include "facedetector/engine/decoding/OrientationTag.h"
 
 namespace facedetect {
 namespace {
@@ -65,14 +65,18 @@ cv::Mat TurnUpright(const cv::Mat &stored, int orientation)
     return upright;
 }
 
-cv::Mat DecodeUprightImageFile(const std::string &path)
+UprightFile DecodeUprightFile(const std::string &path)
 {
     const std::vector<std::uint8_t> bytes = ReadPictureFile(path);
-    cv::Mat picture = DecodeImageBytes(bytes);
-    int orientation = ReadOrientationTag(bytes);
-    if (IsTiff(bytes))
-        orientation = TurnLeftByTiffReader(orientation);
-    return TurnUpright(picture, orientation);
+    const cv::Mat picture = DecodeImageBytes(bytes);
+    const int orientation = ReadOrientationTag(bytes);
+    const int turnLeft = IsTiff(bytes) ? TurnLeftByTiffReader(orientation) : orientation;
+    return {TurnUpright(picture, turnLeft), orientation};
+}
+
+cv::Mat DecodeUprightImageFile(const std::string &path)
+{
+    return DecodeUprightFile(path).picture;
 }
 
 } // namespace facedetect

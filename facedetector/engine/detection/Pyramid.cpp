@@ -1,4 +1,4 @@
-#include "facedetector/engine/Pyramid.h"
+#include "facedetector/engine/detection/Pyramid.h"
 
 #include <algorithm>
 #include <cmath>

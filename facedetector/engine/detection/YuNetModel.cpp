@@ -1,11 +1,11 @@
-#include "facedetector/engine/YuNetModel.h"
+#include "facedetector/engine/detection/YuNetModel.h"
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
 #include <opencv2/imgproc.hpp>
+
+#include "facedetector/engine/detection/ModelFile.h"
 
 namespace facedetect {
 namespace {
@@ -20,18 +20,7 @@ int AlignUp(int length)
 
 } // namespace
 
-std::vector<std::uint8_t> ReadModelFile(const std::string &path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw ModelError("the face detection model is missing: " + path);
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (bytes.empty())
-        throw ModelError("the face detection model is empty: " + path);
-    return bytes;
-}
-
-YuNetModel::YuNetModel(const std::vector<std::uint8_t> &modelBytes)
+YuNetModel::YuNetModel(std::span<const std::uint8_t> modelBytes)
 {
     // Requested in this order: cls, obj, bbox for each stride.
     for (const char *kind : {"cls_", "obj_", "bbox_"})
@@ -56,7 +45,10 @@ std::vector<Detection> YuNetModel::Detect(const cv::Mat &tile, float minScore)
 {
     CV_Assert(tile.type() == CV_8UC3 && !tile.empty());
     const int width = AlignUp(tile.cols);
-    const int height = AlignUp(tile.rows);
+    // An input one coarsest cell high (32 rows) and several hundred pixels wide makes OpenCV's
+    // network answer from memory it never wrote: boxes of score 1 that change from run to run.
+    // Two cells high it answers soundly, so such strips get black rows below.
+    const int height = std::max(AlignUp(tile.rows), 2 * YuNetModel::Alignment);
     const cv::Mat *input = &tile;
     if (width != tile.cols || height != tile.rows) {
         cv::copyMakeBorder(tile, padded_, 0, height - tile.rows, 0, width - tile.cols, cv::BORDER_CONSTANT, cv::Scalar::all(0));

@@ -1,7 +1,7 @@
 #pragma once
 #include <vector>
 
-#include "facedetector/engine/YuNetModel.h"
+#include "facedetector/engine/detection/Detection.h"
 
 namespace facedetect {
 

@@ -1,8 +1,10 @@
-#include "facedetector/engine/CommandLine.h"
+#include "facedetector/engine/cli/CommandLine.h"
 
 #include <charconv>
 #include <cmath>
 #include <sstream>
+
+#include "facedetector/engine/detection/NetworkModels.h"
 
 namespace facedetect {
 namespace {
@@ -71,6 +73,7 @@ CommandLine ParseCommandLine(const std::vector<std::string> &arguments)
 
 std::string UsageText()
 {
+    const std::string modelName(DefaultNetworkModel().fileName);
     return "Usage: mirelon-facedetect [options] IMAGE\n"
            "Finds the faces in a picture (PNG, JPEG, GIF, BMP, WEBP or TIFF) and prints one line\n"
            "\"x y width height\" per face, in picture pixels with the origin top-left, ordered\n"
@@ -80,7 +83,7 @@ std::string UsageText()
            "\n"
            "Options:\n"
            "  --model FILE       another file of the same network, used unchecked (default:\n"
-           "                     " FACEDETECT_MODEL_NAME " beside the program, checked by digest)\n"
+           "                     " + modelName + " beside the program, checked by digest)\n"
            "  --min-face PIXELS  smallest face to look for (default: 12)\n"
            "  --threshold SCORE  lowest score, 0.01 to 1, that counts as a face (default: 0.45)\n"
            "  --threads N        worker threads (default: one per processor core, one for a\n"

@@ -1,4 +1,4 @@
-#include "facedetector/engine/GifDecoder.h"
+#include "facedetector/engine/decoding/GifDecoder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,7 +8,7 @@
 
 #include <gif_lib.h>
 
-#include "facedetector/engine/ImageDecoder.h"
+#include "facedetector/engine/decoding/ImageDecoder.h"
 
 namespace facedetect {
 namespace {
