@@ -4,11 +4,14 @@
 //   $detector = new FaceDetector();
 //   $detector->scan('/absolute/path/photo.jpg');
 //   foreach ($detector->getFaces() as $face) { ... $face['x'], $face['y'], $face['width'], $face['height'] }
+//   $orientation = $detector->getOrientation(); // how to turn the decoded picture upright
 //
 // The work is done by the engine mirelon-facedetect and its model, which lie beside this file.
 // Boxes are integers in pixels of the upright image (origin top-left): the grid GD's
 // imagecreatefromstring decodes, turned as the file's EXIF orientation tag says, as viewers show
-// it. They come ordered left to right, then top to bottom. When an image cannot be searched, scan
+// it. Only the engine reads that tag; getOrientation() tells the caller the turn it applied, so a
+// script turns its decoded picture by exactly the same reading and the boxes land on the faces.
+// Boxes come ordered left to right, then top to bottom. When an image cannot be searched, scan
 // throws an Exception: an image whose faces could not be looked for must never pass as one
 // without faces.
 
@@ -17,6 +20,7 @@ class FaceDetector
     const ENGINE = 'mirelon-facedetect'; // it finds its model beside itself
 
     private $faces = array();
+    private $orientation = 1;
 
     public function __construct()
     {
@@ -26,6 +30,7 @@ class FaceDetector
     public function scan($path)
     {
         $this->faces = array();
+        $this->orientation = 1;
         $path = (string)$path;
         if ($path === '' || strpos($path, "\0") !== false || !is_file($path) || !is_readable($path)) {
             throw new Exception("FaceDetector: cannot read the image file '$path'.");
@@ -35,14 +40,20 @@ class FaceDetector
             throw new Exception("FaceDetector: the face detection engine is missing: $engine");
         }
 
-        list($code, $output, $errors) = self::run(array($engine, '--', $path));
+        list($code, $output, $errors) = self::run(array($engine, '--orientation', '--', $path));
         if ($code !== 0) {
             $reason = trim($errors) !== '' ? trim($errors) : "the engine ended with exit code $code";
             throw new Exception("FaceDetector: cannot find the faces in '$path': $reason");
         }
 
+        $lines = preg_split('/\r?\n/', $output, -1, PREG_SPLIT_NO_EMPTY);
+        $first = count($lines) > 0 ? array_shift($lines) : '';
+        if (!preg_match('/^orientation ([1-8])$/', $first, $m)) {
+            throw new Exception("FaceDetector: the engine did not say how it turned '$path' upright: '$first'");
+        }
+        $orientation = (int)$m[1];
         $faces = array();
-        foreach (preg_split('/\r?\n/', $output, -1, PREG_SPLIT_NO_EMPTY) as $line) {
+        foreach ($lines as $line) {
             if (!preg_match('/^(\d{1,9}) (\d{1,9}) (\d{1,9}) (\d{1,9})$/', $line, $m)) {
                 throw new Exception("FaceDetector: the engine gave a malformed result line for '$path': '$line'");
             }
@@ -52,6 +63,7 @@ class FaceDetector
             return $a['x'] !== $b['x'] ? $a['x'] <=> $b['x'] : $a['y'] <=> $b['y'];
         });
         $this->faces = $faces;
+        $this->orientation = $orientation;
         return $this->faces;
     }
 
@@ -59,6 +71,15 @@ class FaceDetector
     public function getFaces()
     {
         return $this->faces;
+    }
+
+    // The EXIF orientation (1 to 8) by which the last scan turned the picture upright, as the
+    // tag defines it: 1 as stored, 2 mirrored, 3 turned half round, 4 upside down mirrored, 5 to
+    // 8 with rows and columns swapped. Turn the decoded picture by this value, not by a reading of
+    // the file's tags of your own: the face boxes are in the picture turned this way.
+    public function getOrientation()
+    {
+        return $this->orientation;
     }
 
     // Runs a program without a shell; returns its exit code, standard output and standard error.

@@ -1,77 +1,91 @@
 #include "scripts/ActionScripts.h"
 
+#include "scripts/FaceCoverRule.h"
 #include "scripts/ScriptFrame.h"
 
-// Turns every face box (clamped to the image) into 8 x 8 blocks, blurs it five times where the
-// runtime has imagefilter, and saves the image in the chosen format.
+namespace {
+
+QString PhpConstant(const char *name, int value)
+{
+    return QStringLiteral("$%1 = %2;").arg(QLatin1String(name)).arg(value);
+}
+
+} // namespace
+
+// Covers every face as FaceCoverRule.h says (grown box, mosaic whose blocks grow with the face,
+// softened in proportion) and saves the image in the chosen format. The rule's figures are
+// inserted from FaceCoverRule.h, so the script and every other cover share them.
 QStringList BlurFacesInImageScript(const QString &libraryPath, const QString &inputPath,
                                    const QString &outputFormat, const QString &outputBase)
 {
+    using namespace facecover;
     QStringList lines = ScriptPrologue(libraryPath, inputPath);
     lines += ImageLoadingBlock(outputFormat, inputPath);
-    lines += TemplateLines(R"php(function blurRegion($image, $x, $y, $width, $height, $blurIntensity = 10) {
-    // Create a temporary image for the region
-    $region = imagecreatetruecolor($width, $height);
-    
-    // Copy the face region to temporary image
-    imagecopy($region, $image, 0, 0, $x, $y, $width, $height);
-    
-    // Apply pixelation effect (mosaic blur)
-    for ($px = 0; $px < $width; $px += $blurIntensity) {
-        for ($py = 0; $py < $height; $py += $blurIntensity) {
-            // Get the color of the pixel at the current position
-            if ($px < $width && $py < $height) {
-                $rgb = imagecolorat($region, $px, $py);
-                $color = imagecolorsforindex($region, $rgb);
-                
-                // Create a solid color for this block
-                $blockColor = imagecolorallocate($region, $color['red'], $color['green'], $color['blue']);
-                
-                // Fill a block with this color
-                imagefilledrectangle(
-                    $region,
-                    $px,
-                    $py,
-                    min($px + $blurIntensity - 1, $width - 1),
-                    min($py + $blurIntensity - 1, $height - 1),
-                    $blockColor
-                );
-            }
+    lines += QStringLiteral("// How faces are covered: the margin added on each side (percent of the box's width or height),");
+    lines += QStringLiteral("// the blocks across the face's longer side, the smallest block, and the block size and passes");
+    lines += QStringLiteral("// of the softening");
+    lines += PhpConstant("coverMarginPercent", CoverMarginPercent);
+    lines += PhpConstant("coverBlocksAcross", CoverBlocksAcross);
+    lines += PhpConstant("coverSmallestBlock", CoverSmallestBlock);
+    lines += PhpConstant("coverSofteningBlock", CoverSofteningBlock);
+    lines += PhpConstant("coverSofteningPasses", CoverSofteningPasses);
+    lines += TemplateLines(R"php(function coverFace($image, $face, $marginPercent, $blocksAcross, $smallestBlock, $softeningBlock, $softeningPasses) {
+    // The area: the face box grown on every side (hair, ears, chin), cut at the image's edges
+    $faceX = (int)$face['x'];
+    $faceY = (int)$face['y'];
+    $faceWidth = max(0, (int)$face['width']);
+    $faceHeight = max(0, (int)$face['height']);
+    $marginX = intdiv($faceWidth * $marginPercent + 50, 100);
+    $marginY = intdiv($faceHeight * $marginPercent + 50, 100);
+    $left = max(0, $faceX - $marginX);
+    $top = max(0, $faceY - $marginY);
+    $right = min(imagesx($image), $faceX + $faceWidth + $marginX);
+    $bottom = min(imagesy($image), $faceY + $faceHeight + $marginY);
+    if ($faceWidth === 0 || $faceHeight === 0 || $right <= $left || $bottom <= $top) {
+        return;
+    }
+    $width = $right - $left;
+    $height = $bottom - $top;
+
+    // The mosaic: blocks that grow with the face, each the colour of its top-left pixel, drawn
+    // first with blocks of at most the softening's block size
+    $block = max($smallestBlock, intdiv(max($faceWidth, $faceHeight) + $blocksAcross - 1, $blocksAcross));
+    // A block larger than the area covers it alone, as one of the area's size does: this keeps
+    // the enlarged mosaic no larger than the area, whatever box the library reports
+    $block = min($block, max($width, $height));
+    $columns = intdiv($width + $block - 1, $block);
+    $rows = intdiv($height + $block - 1, $block);
+    $drawn = min($block, $softeningBlock);
+    $mosaic = imagecreatetruecolor($columns * $drawn, $rows * $drawn);
+    for ($column = 0; $column < $columns; $column++) {
+        for ($row = 0; $row < $rows; $row++) {
+            $color = imagecolorsforindex($image, imagecolorat($image, $left + $column * $block, $top + $row * $block));
+            $blockColor = imagecolorallocate($mosaic, $color['red'], $color['green'], $color['blue']);
+            imagefilledrectangle($mosaic, $column * $drawn, $row * $drawn, ($column + 1) * $drawn - 1, ($row + 1) * $drawn - 1, $blockColor);
         }
     }
-    
-    // Alternative: Apply Gaussian blur if available (PHP 7.1+)
+
+    // The softening, where the runtime has image filters; enlarging to the real block size makes
+    // it grow with the block
     if (function_exists('imagefilter')) {
-        // Apply multiple blur passes for stronger effect
-        for ($i = 0; $i < 5; $i++) {
-            imagefilter($region, IMG_FILTER_GAUSSIAN_BLUR);
+        for ($i = 0; $i < $softeningPasses; $i++) {
+            imagefilter($mosaic, IMG_FILTER_GAUSSIAN_BLUR);
         }
     }
-    
-    // Copy the blurred region back to the original image
-    imagecopy($image, $region, $x, $y, 0, 0, $width, $height);
-    
-    // Clean up
-    imagedestroy($region);
+    if ($block !== $drawn) {
+        $enlarged = imagescale($mosaic, $columns * $block, $rows * $block, IMG_BILINEAR_FIXED);
+        if (!$enlarged) {
+            die("Failed to cover a face.");
+        }
+        imagedestroy($mosaic);
+        $mosaic = $enlarged;
+    }
+    imagecopy($image, $mosaic, $left, $top, 0, 0, $width, $height);
+    imagedestroy($mosaic);
 }
-// Blur each detected face
+// Cover each detected face
 foreach ($faces as $face) {
-    $x = (int)$face['x'];
-    $y = (int)$face['y'];
-    $width = (int)$face['width'];
-    $height = (int)$face['height'];
-    
-    // Ensure coordinates are within image bounds
-    $imageWidth = imagesx($image);
-    $imageHeight = imagesy($image);
-    
-    $x = max(0, min($x, $imageWidth - 1));
-    $y = max(0, min($y, $imageHeight - 1));
-    $width = min($width, $imageWidth - $x);
-    $height = min($height, $imageHeight - $y);
-    
-    // Apply blur to the face region
-    blurRegion($image, $x, $y, $width, $height, 8); // Adjust blur intensity (8 pixels)
+    coverFace($image, $face, $coverMarginPercent, $coverBlocksAcross, $coverSmallestBlock, $coverSofteningBlock, $coverSofteningPasses);
 })php");
     lines += FormatSaveBlock(outputBase);
     lines += ScriptClosingLine();

@@ -31,17 +31,15 @@ $image = imagecreatefromstring($imageContent);
 if (!$image) {
     die("Failed to load image or unsupported input format.");
 })php");
-    lines += UprightTurnBlock(inputPath);
+    lines += UprightTurnBlock();
     return lines;
 }
 
-QStringList UprightTurnBlock(const QString &inputPath)
+QStringList UprightTurnBlock()
 {
-    QStringList lines = TemplateLines(R"php(// Turn the image upright as its EXIF orientation tag says, as photo viewers show it: the face
-// detection library gives the face positions in the upright image)php");
-    lines += QStringLiteral("$exif = function_exists('exif_read_data') ? @exif_read_data(realpath('") + PhpQuoted(inputPath) +
-             QStringLiteral("')) : false;");
-    lines += TemplateLines(R"php($orientation = isset($exif['Orientation']) && is_int($exif['Orientation']) ? $exif['Orientation'] : 1;
+    return TemplateLines(R"php(// Turn the image upright as the face detection library did before it searched: the face
+// positions are in the upright image, and only the library reads the file's orientation tag
+$orientation = $detector->getOrientation();
 $flips = array(2 => IMG_FLIP_HORIZONTAL, 3 => IMG_FLIP_BOTH, 4 => IMG_FLIP_VERTICAL, 5 => IMG_FLIP_HORIZONTAL, 7 => IMG_FLIP_HORIZONTAL);
 if (isset($flips[$orientation])) {
     imageflip($image, $flips[$orientation]);
@@ -55,7 +53,6 @@ if (isset($turns[$orientation])) {
     imagedestroy($image);
     $image = $upright;
 })php");
-    return lines;
 }
 
 QStringList FormatSaveBlock(const QString &outputBase)

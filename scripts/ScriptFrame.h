@@ -13,9 +13,9 @@ QStringList ScriptPrologue(const QString &libraryPath, const QString &inputPath)
 // turn it upright (UprightTurnBlock).
 QStringList ImageLoadingBlock(const QString &outputFormat, const QString &inputPath);
 
-// Turns $image upright as the input file's EXIF orientation tag (2 to 8) says; any other value,
-// a broken tag or none leaves it as decoded. The face positions are in the upright image.
-QStringList UprightTurnBlock(const QString &inputPath);
+// Turns $image upright by the orientation the library's scan applied ($detector->getOrientation(),
+// 1 to 8), so that the face positions, which are in the upright image, land on the faces.
+QStringList UprightTurnBlock();
 
 // Mark, Blur: write $image to outputBase + the format's extension and release it.
 QStringList FormatSaveBlock(const QString &outputBase);

@@ -7,6 +7,7 @@
 #include "processing/ActionRun.h"
 #include "processing/PhpRuntime.h"
 #include "processing/ImageJob.h"
+#include "scripts/ActionScripts.h"
 #include "scripts/ShellQuote.h"
 
 #include <QCoreApplication>
@@ -17,6 +18,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -102,26 +104,24 @@ qint64 timeFloor(const QString &script, const QString &format, const QString &im
     return timer.nsecsElapsed();
 }
 
-// The Blur script's own image work for the two fixed faces (mosaic and five Gaussian passes),
-// timed inside PHP: work the action does on purpose, not time the application adds.
+// The Blur script's own image work for the two fixed faces (the cover of each: mosaic and
+// softening, the generated script's own function), timed inside PHP: work the action does on
+// purpose, not time the application adds.
 double blurWorkMilliseconds(const QString &work, const QStringList &images)
 {
-    const QString script = writeScript(work + QStringLiteral("/blurwork.php"),
-                                       "<?php\n"
-                                       "$image = imagecreatefromstring(file_get_contents($argv[1]));\n"
-                                       "$start = hrtime(true);\n"
-                                       "foreach ([[100, 80, 120, 140], [380, 120, 110, 130]] as [$x, $y, $w, $h]) {\n"
-                                       "    $region = imagecreatetruecolor($w, $h);\n"
-                                       "    imagecopy($region, $image, 0, 0, $x, $y, $w, $h);\n"
-                                       "    for ($px = 0; $px < $w; $px += 8) for ($py = 0; $py < $h; $py += 8) {\n"
-                                       "        $c = imagecolorsforindex($region, imagecolorat($region, $px, $py));\n"
-                                       "        imagefilledrectangle($region, $px, $py, min($px + 7, $w - 1), min($py + 7, $h - 1),\n"
-                                       "            imagecolorallocate($region, $c['red'], $c['green'], $c['blue']));\n"
-                                       "    }\n"
-                                       "    for ($i = 0; $i < 5; $i++) imagefilter($region, IMG_FILTER_GAUSSIAN_BLUR);\n"
-                                       "    imagecopy($image, $region, $x, $y, 0, 0, $w, $h);\n"
-                                       "}\n"
-                                       "echo (hrtime(true) - $start) / 1e6;\n");
+    const QStringList blur = BlurFacesInImageScript(QStringLiteral("unused"), QStringLiteral("unused"), QStringLiteral("png"),
+                                                    QStringLiteral("unused"));
+    const qsizetype from = blur.indexOf(QRegularExpression(QStringLiteral("^// How faces are covered")));
+    const qsizetype to = blur.indexOf(QStringLiteral("// Cover each detected face"));
+    const QByteArray text = "<?php\n" + blur.mid(from, to - from).join(QLatin1Char('\n')).toUtf8() +
+                            "\n$image = imagecreatefromstring(file_get_contents($argv[1]));\n"
+                            "$start = hrtime(true);\n"
+                            "foreach ([[100, 80, 120, 140], [380, 120, 110, 130]] as [$x, $y, $w, $h]) {\n"
+                            "    coverFace($image, ['x' => $x, 'y' => $y, 'width' => $w, 'height' => $h], $coverMarginPercent,\n"
+                            "        $coverBlocksAcross, $coverSmallestBlock, $coverSofteningBlock, $coverSofteningPasses);\n"
+                            "}\n"
+                            "echo (hrtime(true) - $start) / 1e6;\n";
+    const QString script = writeScript(work + QStringLiteral("/blurwork.php"), text.constData());
     QList<qint64> microseconds;
     for (const QString &image : images) {
         const QString printed = QString::fromUtf8(
@@ -185,7 +185,7 @@ int main(int argc, char *argv[])
         }
         std::fflush(stdout);
     }
-    std::printf("\nBlur's own image work for the two faces (8 x 8 mosaic and five Gaussian passes), timed inside "
+    std::printf("\nBlur's own image work for the two faces (the cover's mosaic and softening), timed inside "
                 "PHP: %.1f ms per image.\n",
                 blurWorkMilliseconds(work.path(), images.mid(0, qMin<qsizetype>(images.size(), 20))));
     std::printf("\n%s The library returns its faces at once, so each time is spent outside it.\n",

@@ -55,16 +55,18 @@ int main(int argc, char **argv)
     try {
         // The model first: a broken installation is reported before any time goes into decoding.
         FaceEngine engine(line.modelPath, check);
-        cv::Mat picture;
+        UprightFile upright;
         try {
-            picture = DecodeUprightImageFile(line.imagePath);
+            upright = DecodeUprightFile(line.imagePath);
         } catch (const DecodeError &error) {
             PrintError(line.imagePath + ": " + error.what());
             return ExitFailure;
         }
-        const std::vector<Face> faces = engine.FindFaces(picture, ChannelOrder::Rgb, line.finder);
+        const std::vector<Face> faces = engine.FindFaces(upright.picture, ChannelOrder::Rgb, line.finder);
 
         std::string output;
+        if (line.printOrientation)
+            output += "orientation " + std::to_string(upright.orientation) + '\n';
         for (const Face &face : faces) {
             output += std::to_string(face.x) + ' ' + std::to_string(face.y) + ' ' + std::to_string(face.width) + ' ' +
                       std::to_string(face.height);

@@ -33,7 +33,7 @@ $result = array();
 try {
     $detector->scan($argv[2]);
     $faces = $detector->getFaces();
-    $result = array('faces' => $faces,
+    $result = array('faces' => $faces, 'orientation' => $detector->getOrientation(),
         'keys' => array_map('array_keys', $faces),
         'types' => array_map(function ($f) { return array_values(array_map('gettype', $f)); }, $faces));
 } catch (Exception $e) {
@@ -420,8 +420,10 @@ private slots:
         QTest::newRow("engine fails") << QByteArray("#!/bin/sh\necho 'out of luck' >&2\nexit 3\n") << standIn
                                       << QStringLiteral("out of luck");
         QTest::newRow("engine dies silently") << QByteArray("#!/bin/sh\nkill -9 $$\n") << standIn << QStringLiteral("exit code");
-        QTest::newRow("malformed output") << QByteArray("#!/bin/sh\necho '10 20 thirty 40'\n") << standIn << QStringLiteral("malformed");
-        QTest::newRow("negative value") << QByteArray("#!/bin/sh\necho '-10 20 30 40'\n") << standIn << QStringLiteral("malformed");
+        QTest::newRow("malformed output") << QByteArray("#!/bin/sh\necho 'orientation 1'; echo '10 20 thirty 40'\n") << standIn << QStringLiteral("malformed");
+        QTest::newRow("negative value") << QByteArray("#!/bin/sh\necho 'orientation 1'; echo '-10 20 30 40'\n") << standIn << QStringLiteral("malformed");
+        QTest::newRow("no orientation") << QByteArray("#!/bin/sh\necho '10 20 30 40'\n") << standIn << QStringLiteral("did not say how it turned");
+        QTest::newRow("orientation out of range") << QByteArray("#!/bin/sh\necho 'orientation 9'\n") << standIn << QStringLiteral("did not say how it turned");
     }
     void brokenInstallationsThrow()
     {
@@ -437,7 +439,7 @@ private slots:
     void ordersLeftToRightThenTopToBottom()
     {
         const QString library = MakeInstallation(QStringLiteral("unordered"),
-                                                 "#!/bin/sh\nprintf '50 80 9 9\\n50 20 8 8\\n10 90 7 7\\n'\n", "stand-in");
+                                                 "#!/bin/sh\nprintf 'orientation 1\\n50 80 9 9\\n50 20 8 8\\n10 90 7 7\\n'\n", "stand-in");
         const ScanResult result = Scan(faceImage_, library);
         QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
         QCOMPARE(result.faces, QList<QRect>({QRect(10, 90, 7, 7), QRect(50, 20, 8, 8), QRect(50, 80, 9, 9)}));
@@ -464,7 +466,8 @@ private slots:
     }
 
     // A photo stored turned, with the orientation tag that says so, is searched upright: the
-    // boxes are those of the upright picture, as photo viewers show it.
+    // boxes are those of the upright picture, as photo viewers show it, and the library tells the
+    // caller the turn, so that a script turns its own decoded picture alike.
     void searchesTaggedPhotosUpright_data()
     {
         QTest::addColumn<QString>("format");
@@ -483,6 +486,8 @@ private slots:
                                                  jpeg ? JpegWithExif(stored, OrientationDirectory(3, quint32(orientation)))
                                                       : TiffWithOrientation(stored, orientation));
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        const ScanResult result = Scan(work_.filePath(jpeg ? QStringLiteral("turned.jpg") : QStringLiteral("turned.tif")));
+        QCOMPARE(result.json.value(QStringLiteral("orientation")).toInt(), orientation);
     }
 
     // A tag the picture cannot be turned by is no reason to refuse it: it is searched as stored.

@@ -65,16 +65,47 @@ QByteArray OrientationDirectory(quint16 type, quint32 value, quint32 count)
     return tiff;
 }
 
-QByteArray JpegWithExif(const QImage &stored, const QByteArray &exif)
+QByteArray ExifSegment(const QByteArray &exif)
+{
+    const QByteArray payload = QByteArray("Exif\0\0", 6) + exif;
+    QByteArray segment("\xFF\xE1", 2);
+    segment.append(char((payload.size() + 2) >> 8)).append(char((payload.size() + 2) & 0xFF));
+    return segment + payload;
+}
+
+QByteArray JpegWithSegments(const QImage &stored, const QByteArray &segments)
 {
     QByteArray jpeg;
     QBuffer buffer(&jpeg);
     buffer.open(QIODevice::WriteOnly);
     stored.save(&buffer, "JPEG", 95);
-    const QByteArray payload = QByteArray("Exif\0\0", 6) + exif;
-    QByteArray segment("\xFF\xE1", 2);
-    segment.append(char((payload.size() + 2) >> 8)).append(char((payload.size() + 2) & 0xFF));
-    return jpeg.left(2) + segment + payload + jpeg.mid(2);
+    return jpeg.left(2) + segments + jpeg.mid(2);
+}
+
+QByteArray JpegWithExif(const QImage &stored, const QByteArray &exif)
+{
+    return JpegWithSegments(stored, ExifSegment(exif));
+}
+
+QByteArray ExifDirectory(const QList<ExifEntry> &entries, const QList<ExifEntry> &exifSubDirectory)
+{
+    // Header, the first directory, then the sub-directory right after it.
+    const quint32 firstSize = 2 + 12 * quint32(entries.size() + (exifSubDirectory.isEmpty() ? 0 : 1)) + 4;
+    QByteArray tiff("II*\0", 4);
+    Put32(tiff, 8);
+    Put16(tiff, quint16(entries.size() + (exifSubDirectory.isEmpty() ? 0 : 1)));
+    for (const ExifEntry &entry : entries)
+        PutEntry(tiff, entry.tag, entry.type, entry.count, entry.value);
+    if (!exifSubDirectory.isEmpty())
+        PutEntry(tiff, 0x8769, 4, 1, 8 + firstSize);
+    Put32(tiff, 0);
+    if (!exifSubDirectory.isEmpty()) {
+        Put16(tiff, quint16(exifSubDirectory.size()));
+        for (const ExifEntry &entry : exifSubDirectory)
+            PutEntry(tiff, entry.tag, entry.type, entry.count, entry.value);
+        Put32(tiff, 0);
+    }
+    return tiff;
 }
 
 QByteArray TiffWithOrientation(const QImage &stored, int orientation)

@@ -14,4 +14,10 @@ class FaceDetector
             ['x' => 380, 'y' => 120, 'width' => 110, 'height' => 130],
         ];
     }
+
+    // These pictures are used as decoded: no turn.
+    public function getOrientation()
+    {
+        return 1;
+    }
 }

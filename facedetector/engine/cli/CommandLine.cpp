@@ -49,6 +49,10 @@ CommandLine ParseCommandLine(const std::vector<std::string> &arguments)
             line.printScores = true;
             continue;
         }
+        if (argument == "--orientation") {
+            line.printOrientation = true;
+            continue;
+        }
         if (i + 1 >= arguments.size())
             throw UsageError(argument + " needs a value");
         const std::string &value = arguments[++i];
@@ -89,6 +93,9 @@ std::string UsageText()
            "  --threads N        worker threads (default: one per processor core, one for a\n"
            "                     picture of a megapixel or less)\n"
            "  --scores           add each face's score (0 to 1) as a fifth column\n"
+           "  --orientation      first print \"orientation N\": the EXIF orientation (1 to 8)\n"
+           "                     by which the picture was turned upright before the search;\n"
+           "                     a caller that turns the picture itself must use this one\n"
            "  -h, --help         show this text\n"
            "\n"
            "Exit status: 0 when the picture was searched (with or without faces), 1 when the\n"

@@ -18,6 +18,7 @@ struct CommandLine {
     std::string imagePath;
     std::string modelPath; // empty: the model beside the program
     bool printScores = false;
+    bool printOrientation = false;
     bool showHelp = false;
     FinderOptions finder;
 };
