@@ -1,51 +1,30 @@
 #include "video/FrameCover.h"
 
+#include "scripts/FaceCoverRule.h"
+
 #include <opencv2/imgproc.hpp>
 
-#include <algorithm>
-#include <cmath>
-
 namespace mirelon::video {
-namespace {
 
-// Stand-in geometry until the pictures' cover rule is shared with video.
-struct CoverGeometry {
-    cv::Rect area;
-    int block = 8;
-    double softening = 2;
-};
-
-CoverGeometry GeometryFor(const FaceBox &box)
-{
-    const int margin = int(std::lround(std::max(box.width, box.height) * 0.25));
-    CoverGeometry geometry;
-    geometry.area = cv::Rect(box.x - margin, box.y - margin, box.width + 2 * margin, box.height + 2 * margin);
-    geometry.block = std::max(8, int(std::lround(std::max(box.width, box.height) / 4.0)));
-    geometry.softening = geometry.block / 2.0;
-    return geometry;
-}
-
-} // namespace
-
+// The pictures' cover rule (scripts/FaceCoverRule.h) in OpenCV: the area grown by the margin,
+// blocks taking the colour of their top-left pixel, the softening confined to the area.
 cv::Rect CoverFace(cv::Mat &frame, const FaceBox &box)
 {
-    if (box.width <= 0 || box.height <= 0)
+    const facecover::Box face{box.x, box.y, box.width, box.height};
+    const facecover::Box area = facecover::CoverArea(face, frame.cols, frame.rows);
+    if (area.width <= 0 || area.height <= 0)
         return {};
-    const CoverGeometry geometry = GeometryFor(box);
-    const cv::Rect area = geometry.area & cv::Rect(0, 0, frame.cols, frame.rows);
-    if (area.empty())
-        return {};
-    cv::Mat region = frame(area);
-    // Mosaic: every block takes its mean colour, so no detail of the face survives.
-    for (int top = 0; top < region.rows; top += geometry.block)
-        for (int left = 0; left < region.cols; left += geometry.block) {
-            const cv::Rect cell = cv::Rect(left, top, geometry.block, geometry.block) & cv::Rect(0, 0, region.cols, region.rows);
-            region(cell).setTo(cv::mean(region(cell)));
+    const int block = facecover::CoverBlockSize(face);
+    const double sigma = facecover::CoverSofteningSigma(block);
+    const cv::Rect changed(area.x, area.y, area.width, area.height);
+    cv::Mat region = frame(changed);
+    for (int top = 0; top < region.rows; top += block)
+        for (int left = 0; left < region.cols; left += block) {
+            const cv::Rect cell = cv::Rect(left, top, block, block) & cv::Rect(0, 0, region.cols, region.rows);
+            region(cell).setTo(cv::Scalar(region.at<cv::Vec3b>(top, left)));
         }
-    // Softening hides the block edges; it stays inside the area.
-    const int kernel = (int(std::ceil(geometry.softening * 3)) | 1);
-    cv::GaussianBlur(region, region, cv::Size(kernel, kernel), geometry.softening, geometry.softening, cv::BORDER_REPLICATE);
-    return area;
+    cv::GaussianBlur(region, region, cv::Size(0, 0), sigma, sigma, cv::BORDER_REPLICATE);
+    return changed;
 }
 
 cv::Rect MarkFace(cv::Mat &frame, const FaceBox &box)
