@@ -102,6 +102,8 @@ void TAppForm::StartRun(Action action, const QString &PhpDir)
     values.libraryPath = LibraryPath(ExecutableFolder());
     values.settingsDir = SettingsDir;
     values.formatText = ComboBoxExtension->currentText();
+    values.videoCoverSeconds = VideoCoverSecondsFrom(
+        SettingsIni.value(QStringLiteral("Settings"), QStringLiteral("VideoCoverSeconds"), QString()));
     // The destination is read at each image's turn, as typed then.
     const PrepareImage prepare = ActionImages(action, values, [this] { return Edit1->text(); });
 

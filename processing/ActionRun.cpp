@@ -77,7 +77,7 @@ PrepareImage ActionImages(Action action, const ActionRunValues &values, std::fun
                 output = CreateOutputTextFile(folder).file;
             else if (action != Action::SaveFacesAsSeparateImages)
                 output = CreateOutputImageFile(folder, QFileInfo(inputPath).suffix()).file;
-            return PreparedVideo(videoProgram, action, inputPath, output, values.phpDir);
+            return PreparedVideo(videoProgram, action, inputPath, output, values.phpDir, values.videoCoverSeconds);
         }
         const QString scriptPath = AbsoluteToCurrentFolder(ScriptPath(values.settingsDir, slot));
         PreparedImage prepared;

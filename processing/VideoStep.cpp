@@ -26,15 +26,23 @@ QString VideoOutputExtension(Action action, const QString &video)
     return suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix;
 }
 
+double VideoCoverSecondsFrom(const QString &text)
+{
+    bool ok = false;
+    const double seconds = text.trimmed().toDouble(&ok);
+    return ok && seconds >= 0 && seconds <= 10 ? seconds : 0.2;
+}
+
 PreparedImage PreparedVideo(const QString &program, Action action, const QString &video, const QString &output,
-                            const QString &workingDirectory)
+                            const QString &workingDirectory, double coverSeconds)
 {
     const char *name = action == Action::BlurFacesInImage   ? "blur"
                        : action == Action::MarkFacesInImage ? "mark"
                        : action == Action::ExportFacePositions ? "export"
                                                                : "save";
     PreparedImage prepared;
-    prepared.command = ShellQuoted(program) + QStringLiteral(" --action ") + QLatin1String(name) + QLatin1Char(' ') +
+    prepared.command = ShellQuoted(program) + QStringLiteral(" --action ") + QLatin1String(name) +
+                       QStringLiteral(" --cover-seconds ") + QString::number(coverSeconds) + QLatin1Char(' ') +
                        ShellQuoted(video) + QLatin1Char(' ') + ShellQuoted(output);
     prepared.workingDirectory = workingDirectory;
     if (action != Action::SaveFacesAsSeparateImages)

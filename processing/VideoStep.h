@@ -25,7 +25,11 @@ QString VideoOutputExtension(Action action, const QString &video);
 // whole afterwards (Save Faces: the program refuses, nothing is expected), its passing name
 // removed whatever happens, and the time limit counting time without progress.
 PreparedImage PreparedVideo(const QString &program, Action action, const QString &video, const QString &output,
-                            const QString &workingDirectory);
+                            const QString &workingDirectory, double coverSeconds = 0.2);
+
+// The temporal cover in seconds from the setting's text (VideoCoverSeconds): 0.2 unless the
+// text is a number from 0 to 10.
+double VideoCoverSecondsFrom(const QString &text);
 
 // The last whole "frame 120 of 3000" line in a piece of the program's output.
 struct FrameCount {

@@ -292,6 +292,7 @@ void TestVideo::damagedClipsLeaveNothing_data()
     QTest::newRow("MP4 garbled") << "bad.mp4" << QStringList{"-c:v", "libx264", "-movflags", "+faststart"} << 1.0 << 0.5
                                  << "the video is damaged";
     QTest::newRow("not a video") << "fake.mp4" << QStringList{} << 1.0 << 0.0 << "the file is not a video in a format Mirelon reads";
+    QTest::newRow("fuzzer's damaged MPEG-4") << "damaged-mpeg4.mkv" << QStringList{} << 1.0 << 0.0 << "the video is damaged";
 }
 
 void TestVideo::damagedClipsLeaveNothing()
@@ -303,8 +304,8 @@ void TestVideo::damagedClipsLeaveNothing()
     QFETCH(QString, reason);
     QTemporaryDir in, out;
     const QString clip = in.filePath(name);
-    if (encoding.isEmpty())
-        QVERIFY(QFile::copy(FacesPicture, clip));
+    if (encoding.isEmpty()) // a file of the fixtures, or the picture
+        QVERIFY(QFile::copy(name.startsWith("damaged") ? QStringLiteral(MIRELON_SOURCE_DIR "/tests/video/fixtures/") + name : FacesPicture, clip));
     else
         QVERIFY(MakePanningClip(clip, 2, encoding + QStringList{"-c:a", "aac"}));
     QFile file(clip);
