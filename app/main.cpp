@@ -1,3 +1,4 @@
+#include "platform/GroupWatcher.h"
 #include "app/MirelonApplication.h"
 #include "app/TAppForm.h"
 #include "platform/NamedLock.h"
@@ -7,6 +8,7 @@ int main(int argc, char *argv[])
     // Held, never examined.
     const NamedLock instanceLock(QStringLiteral(MIRELON_BUILD_COMPANY_NAME "_" MIRELON_BUILD_PRODUCT_NAME));
     MirelonApplication app(argc, argv);
+    StartGroupWatcher(); // the runs' processes end with the window, however it ends
     MirelonApplication::SetUpIdentity();
 
     TAppForm AppForm;

@@ -35,15 +35,9 @@ class FaceDetector
         if ($path === '' || strpos($path, "\0") !== false || !is_file($path) || !is_readable($path)) {
             throw new Exception("FaceDetector: cannot read the image file '$path'.");
         }
-        $engine = __DIR__ . '/' . self::ENGINE;
-        if (!is_file($engine) || !is_executable($engine)) {
-            throw new Exception("FaceDetector: the face detection engine is missing: $engine");
-        }
-
-        list($code, $output, $errors) = self::run(array($engine, '--orientation', '--', $path));
+        list($code, $output, $errors) = self::run(array(self::engine(), '--orientation', '--', $path));
         if ($code !== 0) {
-            $reason = trim($errors) !== '' ? trim($errors) : "the engine ended with exit code $code";
-            throw new Exception("FaceDetector: cannot find the faces in '$path': $reason");
+            throw new Exception("FaceDetector: cannot find the faces in '$path': " . self::engineReason($path, $errors, $code));
         }
 
         $lines = preg_split('/\r?\n/', $output, -1, PREG_SPLIT_NO_EMPTY);
@@ -65,6 +59,54 @@ class FaceDetector
         $this->faces = $faces;
         $this->orientation = $orientation;
         return $this->faces;
+    }
+
+    // A GD image of the image file at $path, whose bytes are $content: GD decodes the formats it
+    // reads itself; TIFF, HEIF, AVIF and animated WEBP are decoded by the engine, the decoder the faces were
+    // found with, and handed to GD as a BMP. The pixel grid is the stored one, as GD gives it
+    // (HEIF and AVIF turned by their own container, as scan sees them). False when GD cannot
+    // decode the bytes; throws an Exception when the engine cannot.
+    public function createImage($path, $content)
+    {
+        if (!self::isEngineFormat((string)$content)) {
+            return imagecreatefromstring($content);
+        }
+        list($code, $output, $errors) = self::run(array(self::engine(), '--bmp', '--', (string)$path));
+        if ($code !== 0) {
+            throw new Exception("FaceDetector: cannot decode the image '$path': " . self::engineReason($path, $errors, $code));
+        }
+        return imagecreatefromstring($output);
+    }
+
+    // Whether GD lacks the format of these bytes: TIFF and BigTIFF, the HEIF family (HEIC,
+    // AVIF), which GD reads only in part, and animated WEBP (the engine gives its first frame).
+    private static function isEngineFormat($content)
+    {
+        $head = substr($content, 0, 4);
+        $animatedWebp = $head === 'RIFF' && substr($content, 8, 8) === 'WEBPVP8X' && strlen($content) > 20
+            && (ord($content[20]) & 0x02) !== 0;
+        return in_array($head, array("II*\0", "MM\0*", "II+\0", "MM\0+"), true) || substr($content, 4, 4) === 'ftyp'
+            || $animatedWebp;
+    }
+
+    private static function engine()
+    {
+        $engine = __DIR__ . '/' . self::ENGINE;
+        if (!is_file($engine) || !is_executable($engine)) {
+            throw new Exception("FaceDetector: the face detection engine is missing: $engine");
+        }
+        return $engine;
+    }
+
+    // The engine's reason, without its name and the picture's path, which the caller names.
+    private static function engineReason($path, $errors, $code)
+    {
+        $reason = trim($errors) !== '' ? trim($errors) : "the engine ended with exit code $code";
+        $named = 'mirelon-facedetect: ' . $path . ': ';
+        if (strncmp($reason, $named, strlen($named)) === 0) {
+            $reason = substr($reason, strlen($named));
+        }
+        return $reason;
     }
 
     // The faces of the last scan: arrays with the integer keys 'x', 'y', 'width' and 'height'.

@@ -32,7 +32,7 @@ bool HasExtensionIn(const QString &path, std::initializer_list<const char *> set
 
 bool IsImageFileName(const QString &path)
 {
-    return HasExtensionIn(path, {".bmp", ".gif", ".png", ".tif", ".tiff", ".jpg", ".jpeg"});
+    return HasExtensionIn(path, {".bmp", ".gif", ".png", ".tif", ".tiff", ".jpg", ".jpeg", ".heic", ".heif", ".avif"});
 }
 
 bool IsVideoFileName(const QString &path)
@@ -42,5 +42,5 @@ bool IsVideoFileName(const QString &path)
 
 bool IsDropFileName(const QString &path)
 {
-    return HasExtensionIn(path, {".png", ".jpg", ".jpeg", ".gif"}) || IsVideoFileName(path);
+    return HasExtensionIn(path, {".png", ".jpg", ".jpeg", ".gif", ".heic", ".heif", ".avif"}) || IsVideoFileName(path);
 }

@@ -9,13 +9,14 @@ QString LowerAsciiLetters(const QString &text);
 // has no dot.
 QString FileExtension(const QString &path);
 
-// True when the extension belongs to the set scanned in folders: bmp, gif, png, tif, tiff, jpg, jpeg.
+// True when the extension belongs to the set scanned in folders: bmp, gif, png, tif, tiff, jpg, jpeg,
+// heic, heif, avif.
 bool IsImageFileName(const QString &path);
 
 // True when the extension names a video container Mirelon reads: mp4, m4v, mov, mkv, webm, avi.
 // Whether the file is one is judged by its content.
 bool IsVideoFileName(const QString &path);
 
-// True when the extension belongs to the set taken from drops of single files: png, jpg, jpeg,
-// gif, and the video extensions.
+// True when the extension belongs to the set taken from drops of single files: png, jpg, jpeg, gif,
+// heic, heif, avif, and the video extensions.
 bool IsDropFileName(const QString &path);

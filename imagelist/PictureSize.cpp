@@ -2,6 +2,7 @@
 
 #include "imagelist/FileExtensions.h"
 #include "imagelist/MetafileHeader.h"
+#include "imagelist/PictureHeaders.h"
 #include "platform/Errors.h"
 #include "platform/RegularFile.h"
 #include "video/VideoProbe.h"
@@ -10,6 +11,8 @@
 #include <QImageReader>
 
 namespace {
+constexpr qint64 MaxListedPixels = 250'000'000;
+
 struct Decoder {
     const char *extension;             // lowered, without the dot
     const char *qtFormat;              // Qt's image format name; null for the metafiles read here
@@ -17,8 +20,24 @@ struct Decoder {
     QSize (*readHeader)(QIODevice &) = nullptr; // our own header reader, for the metafiles
 };
 
+template <std::optional<QSize> (*Read)(QByteArrayView), const char *Name, qsizetype Bytes>
+QSize ReadWithOwnReader(QIODevice &file)
+{
+    const std::optional<QSize> size = Read(file.read(Bytes));
+    if (!size)
+        throw MirelonError(QStringLiteral("The file is not a valid %1 picture").arg(QLatin1String(Name)));
+    return *size;
+}
+
+constexpr char Bitmap[] = "bitmap";
+constexpr char Png[] = "PNG";
+constexpr char Heif[] = "HEIF";
+constexpr char Avif[] = "AVIF";
+
+// Qt's PNG decoder inflates every text chunk before the pixels to give the size, and its BMP
+// decoder refuses rows stored top-down: both are read here.
 const Decoder decoders[] = {
-    {"bmp", "bmp", "bitmap"},
+    {"bmp", nullptr, Bitmap, ReadWithOwnReader<BmpHeaderSize, Bitmap, BmpHeaderBytes>},
     {"ico", "ico", "icon"},
     {"emf", nullptr, "enhanced metafile", ReadEmfSize},
     {"wmf", nullptr, "metafile", ReadWmfSize},
@@ -27,7 +46,10 @@ const Decoder decoders[] = {
     {"gif", "gif", "GIF"},
     {"jpg", "jpeg", "JPEG"},
     {"jpeg", "jpeg", "JPEG"},
-    {"png", "png", "PNG"},
+    {"png", nullptr, Png, ReadWithOwnReader<PngHeaderSize, Png, PngHeaderBytes>},
+    {"heic", nullptr, Heif, ReadWithOwnReader<HeifHeaderSize, Heif, HeifHeaderBytes>},
+    {"heif", nullptr, Heif, ReadWithOwnReader<HeifHeaderSize, Heif, HeifHeaderBytes>},
+    {"avif", nullptr, Avif, ReadWithOwnReader<HeifHeaderSize, Avif, HeifHeaderBytes>},
 };
 
 const Decoder *DecoderFor(const QString &loweredExtension)
@@ -73,5 +95,9 @@ QSize ReadPictureSize(const QString &path)
     QFile file;
     if (!file.open(descriptor.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         throw MirelonError(QStringLiteral("Cannot open the file: %1").arg(file.errorString()));
-    return decoder->readHeader ? decoder->readHeader(file) : ReadWithQt(file, *decoder);
+    const QSize size = decoder->readHeader ? decoder->readHeader(file) : ReadWithQt(file, *decoder);
+    // The search refuses larger pictures: one claiming more is refused here already.
+    if (qint64(size.width()) * size.height() > MaxListedPixels)
+        throw MirelonError(QStringLiteral("The picture is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height()));
+    return size;
 }

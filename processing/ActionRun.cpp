@@ -2,6 +2,7 @@
 
 #include "platform/AppPaths.h"
 #include "platform/Errors.h"
+#include "platform/PrivateRunFolder.h"
 #include "processing/PhpRuntime.h"
 #include "processing/VideoStep.h"
 #include "scripts/ActionScripts.h"
@@ -13,6 +14,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <memory>
 
 std::optional<Action> ActionNamed(const QString &text)
 {
@@ -43,6 +46,8 @@ void WriteScriptFile(const QString &path, const QByteArray &bytes)
 }
 
 namespace {
+const QString RunFolderPrefix = QStringLiteral("run-");
+
 // The face files ("face<N>.<ext>") in `folder`: Save Faces numbers them itself.
 QStringList faceFiles(const QString &folder, const QString &extension)
 {
@@ -67,7 +72,9 @@ PrepareImage ActionImages(Action action, const ActionRunValues &values, std::fun
                                         : QString();
 
     const QString videoProgram = VideoProgramFile(ExecutableFolder());
-
+    // The run's scripts lie in a private folder of its own in the settings folder, made at the
+    // first image's turn and removed with the run: two windows never share a script.
+    auto scriptFolder = std::make_shared<std::unique_ptr<PrivateRunFolder>>();
     return [=](qsizetype, const QString &inputPath, int slot) {
         // A video goes through the video program: output.<its extension> (Export: output.txt).
         if (IsVideoFile(inputPath)) {
@@ -79,7 +86,12 @@ PrepareImage ActionImages(Action action, const ActionRunValues &values, std::fun
                 output = CreateOutputImageFile(folder, QFileInfo(inputPath).suffix()).file;
             return PreparedVideo(videoProgram, action, inputPath, output, values.phpDir, values.videoCoverSeconds);
         }
-        const QString scriptPath = AbsoluteToCurrentFolder(ScriptPath(values.settingsDir, slot));
+        if (!*scriptFolder) {
+            const QString settings = WithoutTrailingSlash(AbsoluteToCurrentFolder(values.settingsDir));
+            RemoveAbandonedRunFolders(settings, RunFolderPrefix); // of windows that were killed
+            *scriptFolder = std::make_unique<PrivateRunFolder>(settings, RunFolderPrefix);
+        }
+        const QString scriptPath = ScriptPath(WithTrailingSlash((*scriptFolder)->path()), slot);
         PreparedImage prepared;
         prepared.command = InterpreterCommand(interpreter, scriptPath);
         prepared.workingDirectory = values.phpDir;

@@ -17,7 +17,7 @@ std::optional<Action> ActionNamed(const QString &text);
 struct ActionRunValues {
     QString phpDir;      // working folder of every run; the interpreter is InterpreterFile(phpDir)
     QString libraryPath; // FaceDetector.php
-    QString settingsDir; // folder of temp.php, ending in "/"
+    QString settingsDir; // holds each run's private folder of scripts (run-XXXXXX/temp.php), ending in "/"
     QString formatText;  // "PNG", "JPG", "WEBP" or "BMP"
     double videoCoverSeconds = 0.2; // a face found in a video frame stays covered this long around it
 };
@@ -29,7 +29,9 @@ QString AbsoluteToCurrentFolder(const QString &path);
 
 // The per-image step of an action's run, called at the image's turn: chooses the output name
 // (the first one free at that moment) and creates it as a new empty file, writes the script to the slot's script file in the
-// settings folder and says what to run and which files the image must leave behind. Raises
+// run's private folder (made in the settings folder at the first image's turn, removed once the
+// returned function is gone; folders of runs that were killed go then too) and says what to run
+// and which files the image must leave behind. Raises
 // MirelonError when the script cannot be written or the destination holds a NUL character.
 PrepareImage ActionImages(Action action, const ActionRunValues &values, std::function<QString()> destination);
 

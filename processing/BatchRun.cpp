@@ -5,7 +5,9 @@
 #include "platform/Errors.h"
 #include "processing/ImageFailure.h"
 #include "processing/TimeLeft.h"
+#include "processing/UnsearchablePicture.h"
 
+#include <QFile>
 
 BatchRun::BatchRun(const QStringList &paths, PrepareImage prepare, const BatchOptions &options, QObject *parent)
     : QObject(parent), paths_(paths), prepare_(std::move(prepare)), options_(options),
@@ -72,6 +74,11 @@ void BatchRun::startMore()
             --next_;
             return;
         }
+        if (const std::optional<QString> reason = UnsearchableReason(paths_[index])) {
+            refuse(index, *reason);
+            --s; // the slot is still free
+            continue;
+        }
         try {
             slot.prepared = prepare_(index, paths_[index], s);
         } catch (const std::exception &error) {
@@ -88,6 +95,18 @@ void BatchRun::startMore()
                 [this, s](const ImageJobResult &result) { jobFinished(s, result); });
         slot.job->start();
     }
+}
+
+void BatchRun::refuse(qsizetype index, const QString &reason)
+{
+    ImageOutcome outcome;
+    outcome.index = index;
+    outcome.path = paths_[index];
+    outcome.failure = reason;
+    outcome.output = reason + QLatin1Char('\n');
+    ++summary_.done;
+    summary_.failures.append({outcome.path, reason});
+    emit imageFinished(outcome);
 }
 
 QStringList BatchRun::outputsOf(const Slot &slot) const
@@ -125,8 +144,15 @@ void BatchRun::jobFinished(int s, const ImageJobResult &result)
     outcome.failure = FailureReason(facts);
     outcome.output = slot.prepared.outputPrefix + facts.output;
     outcome.result = result;
-    if (outcome.failure)
-        outcome.removedOutputs = RemoveUnfinishedOutputs(outputs);
+    if (outcome.failure) {
+        outcome.removedOutputs = RemoveUnfinishedOutputs(slot.prepared.expectedOutputs);
+        // The files a failed script named itself (Save Faces) go whole or not: a picture's
+        // faces are published all together or not at all.
+        if (slot.prepared.writtenOutputs)
+            for (const QString &path : slot.prepared.writtenOutputs())
+                if (QFile::remove(path))
+                    outcome.removedOutputs << path;
+    }
     if (!result.stopped) {
         ++summary_.done;
         if (outcome.failure)

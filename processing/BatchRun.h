@@ -66,7 +66,9 @@ struct BatchSummary {
 Q_DECLARE_METATYPE(BatchSummary)
 
 // Runs the images in list order, at most maxJobs at once, each through ImageJob. An image that
-// fails (see FailureReason) is listed and the run goes on; its unfinished outputs are removed.
+// fails (see FailureReason) is listed and the run goes on; its unfinished outputs are removed,
+// and every file it named itself (writtenOutputs: Save Faces' face files), whole or not.
+// A picture no search can read (UnsearchableReason) fails at once: nothing is prepared or run.
 // stop() ends the images in hand at once and starts no more.
 class BatchRun : public QObject {
     Q_OBJECT
@@ -103,6 +105,7 @@ private:
 
     void startMore();
     void jobFinished(int slot, const ImageJobResult &result);
+    void refuse(qsizetype index, const QString &reason); // fails the image without running it
     QStringList outputsOf(const Slot &slot) const;
     void endIfIdle();
 

@@ -1,6 +1,7 @@
 #include "processing/ConvertRun.h"
 
 #include "platform/Errors.h"
+#include "platform/FolderWritable.h"
 #include "processing/PhpRuntime.h"
 
 #include <QDir>
@@ -69,6 +70,13 @@ void Convert(const ConvertRequest &request, const ConvertWindow &window)
     }
 
     CreateDestination(request.destination);
+    // A destination that takes no files is found out before any picture is searched.
+    try {
+        CheckFolderWritable(AbsoluteToCurrentFolder(request.destination));
+    } catch (const MirelonError &error) {
+        window.showError(error.message());
+        return;
+    }
 
     if (const std::optional<Action> action = ActionNamed(request.actionText)) {
         window.startRun(*action);

@@ -18,8 +18,9 @@ enum class OutputState {
 
 // Whether a file of `size` bytes that starts with `head` and ends with `tail` is a whole
 // picture of the format named by `extension` ("png", "jpg", "jpeg", "bmp", "webp"; letter case
-// ignored): PNG ends with its IEND chunk, JPEG with its end-of-image marker, BMP and WEBP
-// carry their file size in the header. `head` needs the first 12 bytes, `tail` the last 12.
+// ignored): PNG ends with its IEND chunk, JPEG with its end-of-image marker, a BMP holds every
+// pixel row its header asks for (run-length rows end with the end-of-picture code), WEBP carries
+// its file size in the header. `head` needs the first 34 bytes, `tail` the last 12.
 // Other extensions cannot be judged and count as whole.
 bool IsWholePicture(const QString &extension, QByteArrayView head, QByteArrayView tail, qint64 size);
 
@@ -37,6 +38,11 @@ bool IsPictureFile(const QString &path);
 // output holds none of these.
 std::optional<QString> FailureLine(const QString &output);
 
+// The reason a user reads for a failure line: PHP's message prefix, the function that raised it
+// and the place in our scripts or library (" in /...php on line 11") left out; the library's
+// "cannot find the faces in '<picture>': <cause>" becomes "Cannot find the faces: <cause>".
+QString UserReason(const QString &line);
+
 // What is known about one image once its script has ended.
 struct ImageRunFacts {
     ImageJobResult result;
@@ -46,7 +52,8 @@ struct ImageRunFacts {
     QStringList incompleteOutputs; // files written but not whole
 };
 
-// The reason an image failed, as one line, or none when it succeeded. An image fails when it was
+// The reason an image failed, as one line for the user (UserReason; the full text is in the
+// image's output), or none when it succeeded. An image fails when it was
 // stopped or ran out of time, when the interpreter could not start, crashed or ended with an exit
 // code other than 0, when its output reports an error (FailureLine), or when an expected output
 // file is missing or not whole.

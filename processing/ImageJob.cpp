@@ -1,5 +1,7 @@
 #include "processing/ImageJob.h"
 
+#include "platform/GroupWatcher.h"
+
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -76,6 +78,7 @@ ImageJob::~ImageJob()
         int status = 0;
         while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
         }
+        ForgetGroup(pid_);
     }
     closeDescriptor(pidFd_);
     closeDescriptor(readFd_);
@@ -125,6 +128,7 @@ void ImageJob::start()
         return;
     }
     pid_ = child;
+    WatchGroup(child);
     result_.started = true;
 
     outputNotifier_ = new QSocketNotifier(readFd_, QSocketNotifier::Read, this);
@@ -254,6 +258,8 @@ void ImageJob::finish()
         timer->stop();
     closeDescriptor(readFd_);
     closeDescriptor(pidFd_);
+    if (pid_ > 0)
+        ForgetGroup(pid_);
     pid_ = -1;
 
     if (tail_.size() > KeptOutputTail)

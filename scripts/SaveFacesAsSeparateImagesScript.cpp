@@ -11,7 +11,7 @@ QStringList SaveFacesAsSeparateImagesScript(const QString &libraryPath, const QS
     QStringList lines = ScriptPrologue(libraryPath, inputPath);
     lines += ImageLoadingBlock(outputFormat, inputPath);
     lines += TemplateLines(R"php(// Function to save a face region as a separate image file
-function saveFaceImage($sourceImage, $x, $y, $width, $height, $filename, $format = 'png', $quality = 90) {
+function saveFaceImage($sourceImage, $x, $y, $width, $height, $file, $format = 'png', $quality = 90) {
     // Ensure coordinates are within bounds
     $imageWidth = imagesx($sourceImage);
     $imageHeight = imagesy($sourceImage);
@@ -44,17 +44,17 @@ function saveFaceImage($sourceImage, $x, $y, $width, $height, $filename, $format
     $success = false;
     switch (strtolower($format)) {
         case 'png':
-            $success = imagepng($faceImage, $filename);
+            $success = imagepng($faceImage, $file);
             break;
         case 'jpg':
         case 'jpeg':
-            $success = imagejpeg($faceImage, $filename, $quality);
+            $success = imagejpeg($faceImage, $file, $quality);
             break;
         case 'bmp':
-            $success = imagebmp($faceImage, $filename);
+            $success = imagebmp($faceImage, $file);
             break;
         case 'webp':
-            $success = imagewebp($faceImage, $filename, $quality);
+            $success = imagewebp($faceImage, $file, $quality);
             break;
         default:
             echo "Unsupported format for face extraction: $format\n";
@@ -96,11 +96,15 @@ foreach ($faces as $face) {
     // Find next available filename
     $faceFilename = getNextAvailableFilename($outputDirectory, $extension);
     
-    // Save the face image using the same format as specified in outputFormat, into a file
-    // created for it: never through a link, never over a file that appeared meanwhile
+    // Save the face image using the same format as specified in outputFormat, through the
+    // handle of a file created for it: never through a link, never over a file that appeared
+    // meanwhile
     $reserved = @fopen($faceFilename, 'x');
-    $success = $reserved !== false && fclose($reserved)
-        && saveFaceImage($image, $x, $y, $width, $height, $faceFilename, $outputFormat);
+    $success = $reserved !== false
+        && saveFaceImage($image, $x, $y, $width, $height, $reserved, $outputFormat);
+    if ($reserved !== false) {
+        $success = fclose($reserved) && $success;
+    }
     if (!$success && $reserved !== false) {
         unlink($faceFilename);
     }

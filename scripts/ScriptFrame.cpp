@@ -27,8 +27,14 @@ QStringList ImageLoadingBlock(const QString &outputFormat, const QString &inputP
     lines += TemplateLines(R"php(if ($imageContent === false) {
     die("Failed to read the input file.");
 }
-$image = imagecreatefromstring($imageContent);
-if (!$image) {
+// GD decodes what it reads itself; the library decodes TIFF, HEIF and AVIF)php");
+    lines += QStringLiteral("$image = $detector->createImage(realpath('") + PhpQuoted(inputPath) + QStringLiteral("'), $imageContent);");
+    lines += TemplateLines(R"php(if (!$image) {
+    die("Failed to load image or unsupported input format.");
+}
+// A palette picture (GIF, 256-colour PNG) becomes true colour: WEBP takes no palette, and a
+// full palette would draw the nearest colour instead of red
+if (!imageistruecolor($image) && !imagepalettetotruecolor($image)) {
     die("Failed to load image or unsupported input format.");
 })php");
     lines += UprightTurnBlock();
@@ -58,29 +64,45 @@ if (isset($turns[$orientation])) {
 QStringList FormatSaveBlock(const QString &outputBase)
 {
     QStringList lines = TemplateLines(R"php(
+// The output is written through the handle of a file this script creates: the empty file that
+// reserved the name goes first, and a file or link that takes the name meanwhile ends the script
+// instead of being written through
+function createOutputFile($outputFile) {
+    @unlink($outputFile);
+    $handle = @fopen($outputFile, 'x');
+    if ($handle === false) {
+        die("Failed to create the output file.");
+    }
+    return $handle;
+}
+
 // Set output filename and save based on chosen format)php");
     lines += QStringLiteral("$outputBase = '") + PhpQuoted(outputBase) + QStringLiteral("';");
     lines += TemplateLines(R"php(
 switch (strtolower($outputFormat)) {
     case 'png':
         $outputFile = $outputBase . ".png";
-        imagepng($image, $outputFile);
+        $outputHandle = createOutputFile($outputFile);
+        imagepng($image, $outputHandle);
         break;
 
     case 'jpg':
     case 'jpeg':
         $outputFile = $outputBase . ".jpg";
-        imagejpeg($image, $outputFile, 90); // quality 90
+        $outputHandle = createOutputFile($outputFile);
+        imagejpeg($image, $outputHandle, 90); // quality 90
         break;
 
     case 'bmp':
         $outputFile = $outputBase . ".bmp";
-        imagebmp($image, $outputFile);
+        $outputHandle = createOutputFile($outputFile);
+        imagebmp($image, $outputHandle);
         break;
 
     case 'webp':
         $outputFile = $outputBase . ".webp";
-        imagewebp($image, $outputFile, 90); // quality 90
+        $outputHandle = createOutputFile($outputFile);
+        imagewebp($image, $outputHandle, 90); // quality 90
         break;
 
     default:
@@ -88,6 +110,7 @@ switch (strtolower($outputFormat)) {
         die("Unsupported output format: $outputFormat");
 }
 
+fclose($outputHandle);
 imagedestroy($image);)php");
     return lines;
 }

@@ -9,8 +9,8 @@
 // Lines 1 to 5 of every script: load the library and ask it for the faces of the input image.
 QStringList ScriptPrologue(const QString &libraryPath, const QString &inputPath);
 
-// Mark, Blur, Save: read and decode the input image, or end the script with a message; then
-// turn it upright (UprightTurnBlock).
+// Mark, Blur, Save: read and decode the input image, or end the script with a message; make a
+// palette image true colour; then turn it upright (UprightTurnBlock).
 QStringList ImageLoadingBlock(const QString &outputFormat, const QString &inputPath);
 
 // Turns $image upright by the orientation the library's scan applied ($detector->getOrientation(),

@@ -13,7 +13,8 @@ shift || true
 build=${BUILD_DIR:-build-fuzz}
 jobs=${JOBS:-2}
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_bmp fuzz_gif fuzz_jpeg fuzz_png fuzz_webp fuzz_tiff fuzz_orientation fuzz_image_file fuzz_video)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_bmp fuzz_gif fuzz_jpeg fuzz_png fuzz_webp fuzz_tiff fuzz_heif fuzz_list_headers
+                                     fuzz_orientation fuzz_image_file fuzz_video)
 
 CC=${CC:-clang-14} CXX=${CXX:-clang++-14} cmake -S tests/facedetector/fuzz -B "$build" -G Ninja >/dev/null
 cmake --build "$build" -j2 --target "${targets[@]}"

@@ -17,11 +17,14 @@
 
 #include <cstdio>
 
+namespace {
+const QString PrivateFolderPrefix = QStringLiteral("mirelon-convert-");
+} // namespace
+
 ConvertCommand::ConvertCommand(const ConvertOptions &options, const QStringList &pictures, const QString &phpDir,
                                const QString &destination, bool terminal)
     : options_(options), pictures_(pictures), phpDir_(phpDir), libraryPath_(LibraryPath(ExecutableFolder())),
-      destination_(destination), private_(QDir::tempPath() + QStringLiteral("/mirelon-convert-XXXXXX")),
-      report_(stderr, terminal, int(pictures.size())), states_(size_t(pictures.size()), State::Waiting),
+      destination_(destination), report_(stderr, terminal, int(pictures.size())), states_(size_t(pictures.size()), State::Waiting),
       isVideo_(size_t(pictures.size()), false)
 {
     connect(&signals_, &StopSignals::stopRequested, this, [this] {
@@ -34,14 +37,17 @@ ConvertCommand::~ConvertCommand() = default;
 
 QString ConvertCommand::stagingFolder(int index) const
 {
-    return private_.filePath(QString::number(index));
+    return private_->filePath(QString::number(index));
 }
 
 bool ConvertCommand::start()
 {
-    if (!private_.isValid()) {
-        report_.pictureFailed(QDir::tempPath(), QStringLiteral("cannot create a private temporary folder: ")
-                                                       + private_.errorString());
+    // Folders of earlier runs that were killed go first; then this run's own.
+    RemoveAbandonedRunFolders(QDir::tempPath(), PrivateFolderPrefix);
+    try {
+        private_ = std::make_unique<PrivateRunFolder>(QDir::tempPath(), PrivateFolderPrefix);
+    } catch (const MirelonError &error) {
+        report_.pictureFailed(QDir::tempPath(), error.message());
         return false;
     }
     BatchOptions batch;
@@ -54,7 +60,7 @@ bool ConvertCommand::start()
             QDir(stagingFolder(int(outcome.index))).removeRecursively();
             return;
         }
-        imageEnded(int(outcome.index), outcome.failure.value_or(QString()));
+        imageEnded(int(outcome.index), outcome.failure.value_or(QString()), outcome.output);
         const std::optional<qint64> left = run_->millisecondsLeft();
         report_.progress(int(run_->done()), failed_, left ? TimeLeftText(*left) : QString());
     });
@@ -101,7 +107,7 @@ PreparedImage ConvertCommand::prepare(qsizetype index, const QString &picture)
     return prepared;
 }
 
-void ConvertCommand::imageEnded(int index, const QString &failure)
+void ConvertCommand::imageEnded(int index, const QString &failure, const QString &output)
 {
     if (failure.isEmpty()) {
         states_[size_t(index)] = State::Succeeded;
@@ -110,6 +116,8 @@ void ConvertCommand::imageEnded(int index, const QString &failure)
         ++done_;
         ++failed_;
         report_.pictureFailed(pictures_[index], failure);
+        if (options_.verbose)
+            report_.pictureOutput(output);
         QDir(stagingFolder(index)).removeRecursively();
     }
     publishInOrder(false);
@@ -165,6 +173,6 @@ void ConvertCommand::runEnded()
         report_.pictureFailed(pictures_.value(lastPrepared_), error);
     const int signalNumber = signals_.received();
     report_.finish(done_, failed_, signalNumber);
-    private_.remove();
+    private_.reset();
     QCoreApplication::exit(signalNumber != 0 ? ExitStatusForSignal(signalNumber) : failed_ > 0 || !error.isEmpty() ? 1 : 0);
 }

@@ -4,8 +4,9 @@
 #include "app/convert/PictureOutputs.h"
 #include "app/convert/StopSignals.h"
 
+#include "platform/PrivateRunFolder.h"
+
 #include <QObject>
-#include <QTemporaryDir>
 
 #include <memory>
 #include <vector>
@@ -33,7 +34,7 @@ private:
 
     QString stagingFolder(int index) const;
     PreparedImage prepare(qsizetype index, const QString &picture);
-    void imageEnded(int index, const QString &failure);
+    void imageEnded(int index, const QString &failure, const QString &output);
     void publishInOrder(bool stopping);
     void publish(int index);
     QList<StagedOutput> stagedOutputs(int index) const;
@@ -44,7 +45,7 @@ private:
     QString phpDir_;
     QString libraryPath_;
     QString destination_;
-    QTemporaryDir private_;
+    std::unique_ptr<PrivateRunFolder> private_;
     ConvertReport report_;
     StopSignals signals_;
     BatchRun *run_ = nullptr;

@@ -36,7 +36,8 @@ ConvertOptions ParseConvertArguments(const QStringList &arguments, int cores)
     const QCommandLineOption jobs(QStringLiteral("jobs"), QString(), QStringLiteral("N"));
     const QCommandLineOption timeLimit(QStringLiteral("time-limit"), QString(), QStringLiteral("SECONDS"));
     const QCommandLineOption help(QStringLiteral("help"));
-    parser.addOptions({action, format, destination, jobs, timeLimit, help});
+    const QCommandLineOption verbose(QStringLiteral("verbose"));
+    parser.addOptions({action, format, destination, jobs, timeLimit, help, verbose});
     // The parser takes the first argument for the program's name.
     if (!parser.parse(QStringList{QStringLiteral("mirelon-convert")} + arguments))
         throw UsageError(parser.errorText());
@@ -63,6 +64,7 @@ ConvertOptions ParseConvertArguments(const QStringList &arguments, int cores)
         if (!Formats.contains(options.format))
             throw UsageError(QStringLiteral("unknown format \"%1\" (png, jpg, webp or bmp)").arg(options.format));
     }
+    options.verbose = parser.isSet(verbose);
     options.destination = parser.value(destination);
     if (options.destination.isEmpty())
         throw UsageError(QStringLiteral("missing destination (--destination DIR)"));
@@ -82,9 +84,10 @@ QString ConvertUsage()
 {
     return QStringLiteral(
         "Usage: mirelon-convert [--action ACTION] [--format FORMAT] --destination DIR\n"
-        "                       [--jobs N] [--time-limit SECONDS] PATH...\n"
+        "                       [--jobs N] [--time-limit SECONDS] [--verbose] PATH...\n"
         "Finds the faces in each picture and writes the result into DIR, named after the picture.\n"
-        "A PATH is a picture or a folder (its pictures: bmp, gif, png, tif, tiff, jpg, jpeg).\n"
+        "A PATH is a picture or a folder (its pictures: bmp, gif, png, tif, tiff, jpg, jpeg, heic, heif,\n"
+        "avif).\n"
         "\n"
         "  --action ACTION        export (face positions as text), mark, blur or save (each face\n"
         "                         as a picture of its own); default mark\n"
@@ -92,6 +95,7 @@ QString ConvertUsage()
         "  --destination DIR      the output folder, created when missing\n"
         "  --jobs N               pictures at a time; default the number of cores\n"
         "  --time-limit SECONDS   a picture taking longer fails; default 600\n"
+        "  --verbose              show the full output of a failed picture's script\n"
         "  --help                 show this text\n"
         "\n"
         "Existing files are never overwritten: a taken name gets \" (2)\", \" (3)\", ...\n"

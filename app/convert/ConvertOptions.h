@@ -16,7 +16,8 @@ struct ConvertOptions {
     int jobs = 1;
     int timeLimitSeconds = 600;
     QStringList paths;
-    bool help = false; // --help: print the usage and do nothing else
+    bool help = false;    // --help: print the usage and do nothing else
+    bool verbose = false; // --verbose: a failed picture's full output under its reason
 };
 
 // Bad usage; the text is one line for standard error.

@@ -80,6 +80,12 @@ void ConvertReport::pictureFailed(const QString &picture, const QString &reason)
     line(PictureFailedText(picture, reason));
 }
 
+void ConvertReport::pictureOutput(const QString &output)
+{
+    for (const QString &text : output.trimmed().split(QLatin1Char('\n')))
+        line(QStringLiteral("    ") + text.trimmed());
+}
+
 void ConvertReport::finish(int done, int failed, int interruptedBySignal)
 {
     if (terminal_)

@@ -18,6 +18,8 @@ public:
     // tenth of the video, so that a log is not flooded.
     void frameProgress(const QString &video, qint64 frame, qint64 total);
     void pictureFailed(const QString &picture, const QString &reason);
+    // The full output of a failed picture's script (--verbose), indented under its failure line.
+    void pictureOutput(const QString &output);
     // Clears the progress line and writes the last words: a summary when pictures failed or the
     // run was interrupted.
     void finish(int done, int failed, int interruptedBySignal);

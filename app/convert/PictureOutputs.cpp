@@ -36,7 +36,10 @@ QStringList StagedScript(Action action, const QString &libraryPath, const QStrin
 QString PictureStem(const QString &picture)
 {
     const FileNameParts parts = SplitFileName(picture);
-    return parts.base.isEmpty() ? parts.extension : parts.base;
+    QString stem = parts.base.isEmpty() ? parts.extension : parts.base;
+    while (stem.toUtf8().size() > MaxStemBytes)
+        stem.chop(stem.size() >= 2 && stem.back().isLowSurrogate() ? 2 : 1);
+    return stem;
 }
 
 QString ExpectedStagedOutput(Action action, const QString &format, const QString &stagingFolder)

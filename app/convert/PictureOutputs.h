@@ -14,7 +14,9 @@ QStringList StagedScript(Action action, const QString &libraryPath, const QStrin
                          const QString &stagingFolder);
 
 // The name an output of `picture` starts from: the file name without its extension (the whole
-// name when that would leave nothing).
+// name when that would leave nothing), cut to MaxStemBytes of UTF-8 at a character's end so that
+// "-face<N>", " (<N>)" and the extension still fit a file name's 255 bytes.
+constexpr qsizetype MaxStemBytes = 255 - 32;
 QString PictureStem(const QString &picture);
 
 // One file the script left in the staging folder and the name it is to get.

@@ -3,6 +3,9 @@
 #include "app/convert/ConvertOptions.h"
 #include "app/convert/PictureArguments.h"
 #include "platform/AppPaths.h"
+#include "platform/Errors.h"
+#include "platform/FolderWritable.h"
+#include "platform/GroupWatcher.h"
 #include "processing/ActionRun.h"
 #include "processing/PhpRuntime.h"
 
@@ -86,7 +89,16 @@ int main(int argc, char *argv[])
         complain(QStringLiteral("cannot create the destination folder ") + destination);
         return ExitFailed;
     }
+    // Before any picture is searched: a destination that takes no file ends the command here.
+    try {
+        CheckFolderWritable(destination);
+    } catch (const MirelonError &error) {
+        complain(error.message());
+        return ExitFailed;
+    }
 
+    // The jobs' processes end with this one, however it ends.
+    StartGroupWatcher();
     ConvertCommand command(options, pictures.pictures, phpDir, destination, ::isatty(STDERR_FILENO) == 1);
     if (!command.start())
         return ExitFailed;

@@ -9,7 +9,10 @@
 #include <opencv2/core/utils/logger.hpp>
 
 #include "facedetector/engine/FaceEngine.h"
+#include "facedetector/engine/cli/BmpWriter.h"
 #include "facedetector/engine/cli/CommandLine.h"
+#include "facedetector/engine/decoding/ImageDecoder.h"
+#include "facedetector/engine/decoding/UprightPicture.h"
 
 namespace {
 
@@ -45,6 +48,21 @@ int main(int argc, char **argv)
     if (line.showHelp) {
         std::cout << UsageText();
         return 0;
+    }
+    if (line.writeBmp) {
+        try {
+            const cv::Mat picture = DecodeStoredImageFile(line.imagePath);
+            if (!WriteBmp(picture, std::cout)) {
+                PrintError("cannot write the picture");
+                return ExitFailure;
+            }
+            return 0;
+        } catch (const DecodeError &error) {
+            PrintError(line.imagePath + ": " + error.what());
+        } catch (const std::bad_alloc &) {
+            PrintError(line.imagePath + ": not enough memory for this picture");
+        }
+        return ExitFailure;
     }
     // The model installed beside the program must be the very file it was built with; one given
     // with --model is the caller's choice.

@@ -326,7 +326,8 @@ private slots:
             static_cast<QDialog &>(dialog).accept();
         });
         form.ToolButton1Click();
-        QCOMPARE(filters, QStringList({"Image Files (*.png *.jpg *.jpeg *.gif)", "Image Files (*.png *.jpg *.jpeg *.gif)",
+        QCOMPARE(filters, QStringList({"Image Files (*.png *.jpg *.jpeg *.gif *.heic *.heif *.avif)",
+                                       "Image Files (*.png *.jpg *.jpeg *.gif *.heic *.heif *.avif)",
                                        "All Files (*)"}));
         QCOMPARE(reports, QStringList{folder + "/notes.txt\r\rUnknown picture file extension (.txt)"});
         QCOMPARE(Captions(*form.ListView1), QStringList{folder + "/pic.jpeg"});

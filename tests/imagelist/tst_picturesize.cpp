@@ -35,6 +35,38 @@ void PutUInt16(QByteArray &data, int offset, quint16 value)
     qToLittleEndian(value, data.data() + offset);
 }
 
+QByteArray IsoBox(const char *type, const QByteArray &content)
+{
+    QByteArray box(4, '\0');
+    qToBigEndian(quint32(8 + content.size()), box.data());
+    return box + type + content;
+}
+
+QByteArray Big32(quint32 value)
+{
+    QByteArray bytes(4, '\0');
+    qToBigEndian(value, bytes.data());
+    return bytes;
+}
+
+// The boxes of a HEIF or AVIF file up to the properties: item 2 is the primary one, with the
+// extent width x height and a quarter turn when `turned`; item 1 (a thumbnail) comes first.
+QByteArray HeifHeader(const char *brand, quint32 width, quint32 height, bool turned)
+{
+    const QByteArray fullBox(4, '\0');
+    const QByteArray ftyp = IsoBox("ftyp", QByteArray(brand) + Big32(0) + "mif1" + brand);
+    const QByteArray pitm = IsoBox("pitm", fullBox + QByteArray("\0\2", 2));
+    QByteArray ipco = IsoBox("ispe", fullBox + Big32(160) + Big32(120));  // property 1: thumbnail
+    ipco += IsoBox("ispe", fullBox + Big32(width) + Big32(height));       // property 2
+    ipco += IsoBox("irot", QByteArray(1, turned ? '\1' : '\0'));         // property 3
+    // version 0, flags 0: item numbers of 16 bits, property indices of 7 bits
+    const QByteArray ipma = IsoBox("ipma", fullBox + Big32(2) + QByteArray("\0\1\1\x81", 4)
+                                              + QByteArray("\0\2\2\x82\x03", 5));
+    const QByteArray iprp = IsoBox("iprp", IsoBox("ipco", ipco) + ipma);
+    return ftyp + IsoBox("meta", fullBox + IsoBox("hdlr", QByteArray(24, '\0')) + pitm + iprp)
+           + IsoBox("mdat", QByteArray(100, '\0'));
+}
+
 // The fixed header of an enhanced metafile: a frame of widthMm x heightMm on a reference
 // device of 1920 x 1080 pixels that measures 508 x 286 mm.
 QByteArray EmfHeader(int widthMm, int heightMm)
@@ -126,6 +158,14 @@ QByteArray EncodedPicture(const char *format, QSize size)
         qFatal("cannot encode %s", format);
     return bytes;
 }
+// A BMP of the given size whose rows are stored top-down (a negative height).
+QByteArray TopDownBmp(int width, int height)
+{
+    QByteArray bmp = EncodedPicture("bmp", {width, height});
+    PutUInt32(bmp, 22, quint32(-height));
+    return bmp;
+}
+
 } // namespace
 
 class TestPictureSize : public QObject {
@@ -148,6 +188,9 @@ private slots:
         QTest::newRow("t.tif") << "/p/t.tif" << true << false;
         QTest::newRow("b.bmp") << "/p/b.bmp" << true << false;
         QTest::newRow("i.ico not scanned") << "/p/i.ico" << false << false;
+        QTest::newRow("phone.HEIC") << "/p/phone.HEIC" << true << true;
+        QTest::newRow("p.heif") << "/p/p.heif" << true << true;
+        QTest::newRow("a.avif") << "/p/a.avif" << true << true;
         QTest::newRow("b.txt") << "/p/b.txt" << false << false;
         QTest::newRow("last dot counts") << "/p/a.png.txt" << false << false;
         QTest::newRow("dot in folder only") << "/p/dir.png/file" << false << false;
@@ -178,6 +221,12 @@ private slots:
         QTest::newRow("ico") << "i.ico" << EncodedPicture("ico", {48, 32}) << QSize(48, 32);
         QTest::newRow("emf 100 x 50 mm") << "m.emf" << EmfHeader(100, 50) << QSize(378, 189);
         QTest::newRow("wmf 1 x 2 inch") << "m.WMF" << WmfHeader(1440, 2880, 1440) << QSize(96, 192);
+        QTest::newRow("bmp stored top-down") << "t.bmp" << TopDownBmp(13, 7) << QSize(13, 7);
+        // Only the header is read: what follows it does not matter, not even its absence.
+        QTest::newRow("png cut after its header") << "h.png" << EncodedPicture("png", {300, 20}).left(33) << QSize(300, 20);
+        QTest::newRow("heic") << "p.HEIC" << HeifHeader("heic", 4032, 3024, false) << QSize(4032, 3024);
+        QTest::newRow("heif turned") << "p.heif" << HeifHeader("heic", 4032, 3024, true) << QSize(3024, 4032);
+        QTest::newRow("avif") << "p.avif" << HeifHeader("avif", 640, 480, false) << QSize(640, 480);
     }
     void sizeFromHeader()
     {
@@ -207,6 +256,16 @@ private slots:
         QTest::newRow("emf too short") << "s.emf" << EmfHeader(10, 10).left(40) << "The file is too short for a metafile header";
         QTest::newRow("emf without size") << "z.emf" << EmfHeader(0, 0) << "The enhanced metafile's header gives no picture size";
         QTest::newRow("wmf not placeable") << "n.wmf" << QByteArray(40, '\1') << "The file is not a placeable Windows metafile, so its size is unknown";
+        QByteArray hugeEmf = EmfHeader(100, 100); // a reference device of 999,999,999 pixels per 100 mm
+        for (int offset : {72, 76})
+            PutUInt32(hugeEmf, offset, 999999999);
+        for (int offset : {80, 84})
+            PutUInt32(hugeEmf, offset, 100);
+        QTest::newRow("emf claiming a billion pixels a side") << "huge.emf" << hugeEmf
+                                                              << "The picture is too large (999999999 x 999999999 pixels)";
+        QTest::newRow("text in p.heic") << "t.heic" << QByteArray(64, 'x') << "The file is not a valid HEIF picture";
+        QTest::newRow("heif without a primary item") << "n.heif" << HeifHeader("heic", 10, 10, false).left(40)
+                                                     << "The file is not a valid HEIF picture";
         QTest::newRow("wmf zero units per inch") << "u.wmf" << WmfHeader(100, 100, 0) << "The Windows metafile's header gives no picture size";
     }
     void refused()

@@ -8,6 +8,9 @@
 #include "tests/support/WindowRun.h"
 
 #include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
 #include <algorithm>
 #include <QTemporaryDir>
 #include <QTest>
@@ -172,7 +175,10 @@ private slots:
         QCOMPARE(rgbAt(leftOfImage, 0, 0), rgbAt(source, 0, 5));
         QCOMPARE(QImage(run.destination + "/face5.png").size(), QSize(10, 5));
 
-        QVERIFY(run.output.startsWith("'" + InterpreterFile(run.phpDir) + "' '" + ScriptPath(run.settingsDir) + "'\n"));
+        QVERIFY2(QRegularExpression("^'" + QRegularExpression::escape(InterpreterFile(run.phpDir)) + "' '"
+                                    + QRegularExpression::escape(run.settingsDir) + "run-[A-Za-z0-9]{6}/temp.php'\n")
+                     .match(run.output).hasMatch(),
+                 qPrintable(run.output));
         QVERIFY(run.output.contains("Processing 3 detected face(s)...\n"));
         QVERIFY(run.output.contains("Face saved: face4.png\n  Dimensions: 40x30 pixels\n  Position: (-10, 5)\n\n"));
     }
@@ -203,9 +209,33 @@ private slots:
         QCOMPARE(ReadAll(run.destination + "/output (2).txt"), QByteArray("x: 2, y: 2, width: 2, height: 2\n"));
         QCOMPARE(ReadAll(run.destination + "/output (3).txt"), QByteArray("x: 1, y: 1, width: 1, height: 1\n"));
         QCOMPARE(run.started, run.entries);
-        const QByteArray script = ReadAll(ScriptPath(run.settingsDir));
-        QVERIFY(script.contains(run.entries.last().toUtf8()));
-        QVERIFY(script.endsWith("?>\r\n"));
+        QCOMPARE(Entries(run.settingsDir), QStringList()); // the run's private script folder is gone
+    }
+
+    // Two windows running at once into one destination: each has its own scripts, every image
+    // gets an output of its own, whole.
+    void twoRunsAtOnceIntoOneDestination()
+    {
+        Run run = newRun("two");
+        QStringList images;
+        for (int i = 1; i <= 4; ++i) {
+            images << inPath("two", QString("%1.png").arg(i));
+            QVERIFY(WriteImageWithFaces(images.last(), PlainImage(20 + i, 20), {{i, i, 5, 5}}));
+        }
+        const ActionRunValues values{run.phpDir, FixtureLibrary(), run.settingsDir, "PNG"};
+        BatchRun first(images, ActionImages(Action::MarkFacesInImage, values, [&run] { return run.destination; }), {});
+        BatchRun second(images, ActionImages(Action::MarkFacesInImage, values, [&run] { return run.destination; }), {});
+        QSignalSpy firstEnded(&first, &BatchRun::finished), secondEnded(&second, &BatchRun::finished);
+        first.start();
+        second.start();
+        QTRY_VERIFY_WITH_TIMEOUT(firstEnded.size() == 1 && secondEnded.size() == 1, 60000);
+        QCOMPARE(first.summary().failures.size() + second.summary().failures.size(), 0);
+        const QStringList outputs = Entries(run.destination);
+        QCOMPARE(outputs.size(), 8);
+        QMap<int, int> widths;
+        for (const QString &name : outputs)
+            ++widths[QImage(run.destination + "/" + name).width()];
+        QCOMPARE(widths, (QMap<int, int>{{21, 2}, {22, 2}, {23, 2}, {24, 2}}));
     }
 
     void everyOutputFormat_data()
@@ -344,6 +374,33 @@ private slots:
             QVERIFY(QFileInfo(run.destination + "/" + QLatin1String(name)).isSymLink());
     }
 
+    // Whoever swaps the freshly created output for a link before the script writes gets no file
+    // written through it: the script creates the output anew, exclusively, and writes through
+    // that handle.
+    void linkPlantedAfterCreationIsNotWrittenThrough()
+    {
+        Run run = newRun("swap");
+        const QString image = inPath("swap", "a.png");
+        QVERIFY(WriteImageWithFaces(image, PlainImage(30, 30), {{1, 1, 5, 5}}));
+        QTemporaryDir elsewhere;
+        const QString victim = elsewhere.filePath("victim.png");
+        QVERIFY(WriteAll(victim, "victim"));
+        const ActionRunValues values{run.phpDir, FixtureLibrary(), run.settingsDir, "PNG"};
+        for (const Action action : {Action::MarkFacesInImage, Action::BlurFacesInImage}) {
+            const PrepareImage prepare = ActionImages(action, values, [&run] { return run.destination; });
+            const PreparedImage prepared = prepare(0, image, 0);
+            const QString output = prepared.expectedOutputs.value(0);
+            QVERIFY(QFile::remove(output) && QFile::link(victim, output));
+            QProcess shell;
+            shell.setWorkingDirectory(prepared.workingDirectory);
+            shell.start("/bin/sh", {"-c", prepared.command});
+            QVERIFY(shell.waitForFinished(60000));
+            QCOMPARE(ReadAll(victim), QByteArray("victim"));
+            QVERIFY(!QFileInfo(output).isSymLink());
+            QCOMPARE(QImage(output).size(), QSize(30, 30));
+        }
+    }
+
     // A destination that cannot be written: every image is tried, nothing is written, nothing is lost.
     void unwritableDestination()
     {
@@ -438,14 +495,14 @@ private slots:
         } catch (const MirelonError &error) {
             QCOMPARE(error.message(), QString("Invalid characters in path"));
         }
-        QVERIFY(!QFile::exists(ScriptPath(run.settingsDir)));
+        QCOMPARE(Entries(run.settingsDir), QStringList());
     }
 
     void emptyListWritesNoScript()
     {
         Run run = newRun("empty");
         run(Action::BlurFacesInImage);
-        QVERIFY(!QFile::exists(ScriptPath(run.settingsDir)));
+        QCOMPARE(Entries(run.settingsDir), QStringList());
         QVERIFY(run.started.isEmpty());
     }
 };

@@ -96,22 +96,40 @@ private slots:
         QVERIFY(QDir().mkpath(out));
         const QString cut = out + "/output.png";
         const QString face = out + "/face1.png";
-        const QStringList commands{"true", QString("printf '\\211PNG' > '%1'; printf '\\211PNG' > '%2'").arg(cut, face),
+        const QString wholeFace = out + "/face2.png"; // whole, but of a picture that failed
+        const QStringList commands{"true", QString("printf '\\211PNG' > '%1'; printf '\\211PNG' > '%2'; cp '%3' '%4'")
+                                               .arg(cut, face, QStringLiteral(MIRELON_SOURCE_DIR "/docs/main-window.png"), wholeFace),
                                    "echo 'PHP Warning:  no'", "exit 4"};
         const Recorded recorded = runAll(commands, 1, dir.path(), {}, [&](qsizetype index, PreparedImage prepared) {
             if (index == 1) {
                 prepared.expectedOutputs = {cut};
-                prepared.writtenOutputs = [face] { return QStringList{face}; };
+                prepared.writtenOutputs = [face, wholeFace] { return QStringList{face, wholeFace}; };
             }
             return prepared;
         });
         QCOMPARE(recorded.summary.done, 4);
         QCOMPARE(recorded.summary.failures.size(), 3);
-        QCOMPARE(recorded.summary.failures[0].reason, "The output is incomplete: " + cut);
-        QCOMPARE(recorded.summary.failures[1].reason, QString("PHP Warning: no"));
+        QCOMPARE(recorded.summary.failures[0].reason, QString("The output is incomplete"));
+        QCOMPARE(recorded.summary.failures[1].reason, QString("No"));
         QCOMPARE(recorded.summary.failures[2].reason, QString("The interpreter ended with exit code 4"));
-        QCOMPARE(recorded.outcomes[1].removedOutputs, (QStringList{cut, face}));
+        QCOMPARE(recorded.outcomes[1].removedOutputs, (QStringList{cut, face, wholeFace}));
         QVERIFY(Entries(out).isEmpty());
+    }
+
+    // Icons and metafiles fail at once with a plain reason: nothing is prepared or run for them.
+    void unsearchablePicturesFailAtOnce()
+    {
+        QTemporaryDir dir;
+        const QStringList commands{"echo first", "/p/icon.ICO", "/p/drawing.emf", "/p/old.wmf", "echo last"};
+        const Recorded recorded = runAll(commands, 2, dir.path());
+        QCOMPARE(recorded.summary.done, 5);
+        QCOMPARE(recorded.starts.size(), 2);
+        QCOMPARE(recorded.starts[1].first, 4);
+        QCOMPARE(recorded.summary.failures.size(), 3);
+        QCOMPARE(recorded.summary.failures[0].path, QString("/p/icon.ICO"));
+        QCOMPARE(recorded.summary.failures[0].reason, QString("Mirelon cannot search ICO pictures for faces"));
+        QCOMPARE(recorded.summary.failures[1].reason, QString("Mirelon cannot search EMF pictures for faces"));
+        QCOMPARE(recorded.summary.failures[2].reason, QString("Mirelon cannot search WMF pictures for faces"));
     }
 
     void stopEndsTheImagesInHand()

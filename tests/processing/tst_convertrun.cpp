@@ -5,7 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 // Records what the command does to the window.
@@ -155,14 +159,29 @@ private slots:
         QCOMPARE(recorder.events, calls);
     }
 
-    void uncreatableDestinationIsLeftToTheScripts()
+    // A destination that cannot take a file ends the command in an "ERROR" box before any
+    // picture is searched: a path under a file, and a read-only mount (as root).
+    void unwritableDestinationIsRefusedFirst()
     {
         QTemporaryDir dir;
         QFile blocker(dir.filePath("file"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         Recorder recorder;
         Convert({{}, phpDirIn(dir), dir.filePath("file/out"), "Mark Faces in Image"}, recorder.window());
-        QCOMPARE(recorder.events, QStringList{"action:1"});
+        QCOMPARE(recorder.events.size(), 1);
+        QVERIFY2(recorder.events[0].startsWith("error:Cannot write to the folder \"" + dir.filePath("file/out")),
+                 qPrintable(recorder.events[0]));
+
+        if (::geteuid() != 0)
+            QSKIP("a read-only mount needs root");
+        const QString readOnly = dir.filePath("ro");
+        QVERIFY(QDir().mkpath(readOnly));
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "ro,size=64k", "tmpfs", readOnly}) != 0)
+            QSKIP("cannot mount a read-only file system here");
+        const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {readOnly}); });
+        recorder.events.clear();
+        Convert({{}, phpDirIn(dir), readOnly, "Save Faces as Separate Images"}, recorder.window());
+        QCOMPARE(recorder.events, QStringList{"error:Cannot write to the folder \"" + readOnly + "\": Read-only file system"});
     }
 };
 

@@ -210,9 +210,10 @@ private slots:
         QCOMPARE(Entries(dir.filePath("broken/out")), (QStringList{"output (2).png", "output.png"}));
         QCOMPARE(failures.size(), 2);
         QCOMPARE(failures[0], QString("1 image failed:"));
-        QVERIFY2(failures[1].startsWith(images[1] + "\n    PHP Fatal error: Uncaught Exception: Cannot read or decode the image"),
+        QVERIFY2(failures[1].startsWith(images[1] + "\n    Cannot read or decode the image"),
                  qPrintable(failures[1]));
         QVERIFY(!failures[1].contains("Stack trace")); // the first line of the reason only
+        QVERIFY(!failures[1].contains("FaceDetector.php")); // no place of ours
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
@@ -295,7 +296,7 @@ private slots:
         form.Button1Click();
         QTRY_VERIFY(!form.RunInProgress());
         QCOMPARE(reported.size(), 1);
-        QVERIFY(reported[0].startsWith("Cannot create file"));
+        QVERIFY2(reported[0].startsWith("Cannot create a private folder in \"" + SettingsDir.chopped(1) + "\""), qPrintable(reported[0]));
         QVERIFY(form.StatusPanelText().startsWith("Processing "));
         QVERIFY(listEditable(form, true));
         QCOMPARE(QApplication::overrideCursor(), nullptr);
@@ -344,7 +345,7 @@ private slots:
         QVERIFY2(longestGap < 1000, qPrintable(QString::number(longestGap)));
         QCOMPARE(form.StatusPanelText(), QString("Completed with 2 errors"));
         QCOMPARE(Entries(mountPoint).join(","), QString("filler"));
-        QVERIFY2(failures.value(1).contains("PHP Notice: imagebmp(): Write of"), qPrintable(failures.value(1)));
+        QVERIFY2(failures.value(1).contains("Write of"), qPrintable(failures.value(1)));
         QVERIFY(form.MemoCMD->toPlainText().size() < 1200 * 1024);
     }
 

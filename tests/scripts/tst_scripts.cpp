@@ -78,6 +78,11 @@ private slots:
         const QByteArray bytes = EncodeScript(lines);
         QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
         QVERIFY(bytes.endsWith("?>\r\n"));
+        const QString goldenName = action + QLatin1Char('-') + values + QStringLiteral(".txt");
+        if (qEnvironmentVariableIsSet("MIRELON_WRITE_GOLDEN")) { // after a deliberate change of a script
+            QFile f(QStringLiteral(MIRELON_SOURCE_DIR "/tests/scripts/golden/") + goldenName);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(bytes).replace("\r\n", "\n")) > 0);
+        }
         QCOMPARE(bytes, golden(action + QLatin1Char('-') + values + QStringLiteral(".txt")));
     }
 

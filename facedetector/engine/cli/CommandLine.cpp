@@ -49,6 +49,10 @@ CommandLine ParseCommandLine(const std::vector<std::string> &arguments)
             line.printScores = true;
             continue;
         }
+        if (argument == "--bmp") {
+            line.writeBmp = true;
+            continue;
+        }
         if (argument == "--orientation") {
             line.printOrientation = true;
             continue;
@@ -79,9 +83,9 @@ std::string UsageText()
 {
     const std::string modelName(DefaultNetworkModel().fileName);
     return "Usage: mirelon-facedetect [options] IMAGE\n"
-           "Finds the faces in a picture (PNG, JPEG, GIF, BMP, WEBP or TIFF) and prints one line\n"
-           "\"x y width height\" per face, in picture pixels with the origin top-left, ordered\n"
-           "left to right, then top to bottom. No output lines: no face. A JPEG or TIFF photo\n"
+           "Finds the faces in a picture (PNG, JPEG, GIF, BMP, WEBP, TIFF, HEIF or AVIF) and prints\n"
+           "one line \"x y width height\" per face, in picture pixels with the origin top-left,\n"
+           "ordered left to right, then top to bottom. No output lines: no face. A JPEG or TIFF photo\n"
            "with an EXIF orientation tag is searched, and answered for, upright, as viewers\n"
            "show it.\n"
            "\n"
@@ -96,6 +100,9 @@ std::string UsageText()
            "  --orientation      first print \"orientation N\": the EXIF orientation (1 to 8)\n"
            "                     by which the picture was turned upright before the search;\n"
            "                     a caller that turns the picture itself must use this one\n"
+           "  --bmp              find no faces: write the picture as decoded, in its stored\n"
+           "                     orientation, as a 24-bit BMP to standard output (for readers\n"
+           "                     that lack the picture's format)\n"
            "  -h, --help         show this text\n"
            "\n"
            "Exit status: 0 when the picture was searched (with or without faces), 1 when the\n"

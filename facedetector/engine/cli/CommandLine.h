@@ -18,6 +18,7 @@ struct CommandLine {
     std::string imagePath;
     std::string modelPath; // empty: the model beside the program
     bool printScores = false;
+    bool writeBmp = false; // --bmp: the decoded picture as a BMP on standard output, no search
     bool printOrientation = false;
     bool showHelp = false;
     FinderOptions finder;

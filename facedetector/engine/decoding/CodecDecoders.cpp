@@ -7,12 +7,14 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <jpeglib.h>
 #include <jerror.h>
 #include <png.h>
 #include <tiffio.h>
 #include <webp/decode.h>
+#include <webp/demux.h>
 
 #include "facedetector/engine/decoding/ImageDecoder.h"
 
@@ -170,8 +172,45 @@ cv::Mat DecodeJpeg(std::span<const std::uint8_t> bytes)
     return rgb;
 }
 
-cv::Mat DecodePng(std::span<const std::uint8_t> bytes)
+namespace {
+// The PNG without its text chunks (tEXt, zTXt, iTXt), which libpng would check and inflate
+// before the pixels: a small file can hold thousands of them, each inflating to megabytes. A
+// chunk before the pixels that claims to run past the end of the file is cut off with all that
+// follows, as libpng would first allocate its claimed length. Empty when nothing was dropped.
+std::vector<std::uint8_t> WithoutTextChunks(std::span<const std::uint8_t> bytes)
 {
+    constexpr std::size_t Signature = 8;
+    if (bytes.size() < Signature)
+        return {};
+    auto is = [&bytes](std::size_t at, const char *type) { return std::memcmp(bytes.data() + at + 4, type, 4) == 0; };
+    std::vector<std::uint8_t> kept(bytes.begin(), bytes.begin() + Signature);
+    bool dropped = false;
+    std::size_t at = Signature;
+    while (bytes.size() - at >= 12) {
+        const std::uint32_t length = std::uint32_t(bytes[at]) << 24 | std::uint32_t(bytes[at + 1]) << 16 |
+                                     std::uint32_t(bytes[at + 2]) << 8 | bytes[at + 3];
+        if (is(at, "IDAT")) // the pixels and what follows them as they are
+            break;
+        if (length > bytes.size() - at - 12)
+            return kept; // the rest is cut off
+        const bool text = is(at, "tEXt") || is(at, "zTXt") || is(at, "iTXt");
+        if (!text)
+            kept.insert(kept.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                        bytes.begin() + static_cast<std::ptrdiff_t>(at + 12 + length));
+        dropped = dropped || text;
+        at += 12 + length;
+    }
+    if (!dropped)
+        return {};
+    kept.insert(kept.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.end());
+    return kept;
+}
+} // namespace
+
+cv::Mat DecodePng(std::span<const std::uint8_t> file)
+{
+    const std::vector<std::uint8_t> withoutText = WithoutTextChunks(file);
+    const std::span<const std::uint8_t> bytes = withoutText.empty() ? file : std::span<const std::uint8_t>(withoutText);
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     struct Release {
@@ -195,13 +234,49 @@ cv::Mat DecodePng(std::span<const std::uint8_t> bytes)
     return pixels;
 }
 
+namespace {
+// The first frame of an animated WEBP, as it shows on its canvas; transparent parts as on a
+// white page, as for PNG.
+cv::Mat DecodeWebpFirstFrame(std::span<const std::uint8_t> bytes, const WebPBitstreamFeatures &features)
+{
+    CheckClaimBackedByData({features.width, features.height, 4, 8}, bytes.size(), WebpExpansion);
+    WebPAnimDecoderOptions options;
+    if (!WebPAnimDecoderOptionsInit(&options))
+        throw DecodeError("the WEBP reader cannot start");
+    options.color_mode = MODE_RGBA;
+    options.use_threads = 0;
+    const WebPData data{bytes.data(), bytes.size()};
+    struct Free {
+        void operator()(WebPAnimDecoder *decoder) const { WebPAnimDecoderDelete(decoder); }
+    };
+    const std::unique_ptr<WebPAnimDecoder, Free> decoder(WebPAnimDecoderNew(&data, &options));
+    WebPAnimInfo info;
+    if (!decoder || !WebPAnimDecoderGetInfo(decoder.get(), &info))
+        throw DecodeError("the animated WEBP data is damaged");
+    CheckClaimBackedByData({info.canvas_width, info.canvas_height, 4, 8}, bytes.size(), WebpExpansion);
+    std::uint8_t *canvas = nullptr;
+    int timestamp = 0;
+    if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp) || !canvas)
+        throw DecodeError("the animated WEBP data is damaged or ends early");
+    cv::Mat pixels = UninitialisedPicture(info.canvas_width, info.canvas_height);
+    for (std::uint32_t y = 0; y < info.canvas_height; ++y) {
+        const std::uint8_t *in = canvas + static_cast<std::size_t>(y) * info.canvas_width * 4;
+        auto *out = pixels.ptr<cv::Vec3b>(static_cast<int>(y));
+        for (std::uint32_t x = 0; x < info.canvas_width; ++x, in += 4)
+            for (int c = 0; c < 3; ++c) // over white
+                out[x][c] = static_cast<std::uint8_t>((in[c] * in[3] + 255 * (255 - in[3]) + 127) / 255);
+    }
+    return pixels;
+}
+} // namespace
+
 cv::Mat DecodeWebp(std::span<const std::uint8_t> bytes)
 {
     WebPBitstreamFeatures features;
     if (WebPGetFeatures(bytes.data(), bytes.size(), &features) != VP8_STATUS_OK)
         throw DecodeError("the WEBP data is damaged");
     if (features.has_animation)
-        throw DecodeError("the WEBP picture is animated");
+        return DecodeWebpFirstFrame(bytes, features);
     CheckClaimBackedByData({features.width, features.height, features.has_alpha ? 4 : 3, 8}, bytes.size(), WebpExpansion);
     cv::Mat pixels = UninitialisedPicture(features.width, features.height);
     if (!WebPDecodeRGBInto(bytes.data(), bytes.size(), pixels.data, pixels.total() * pixels.elemSize(), static_cast<int>(pixels.step)))
@@ -302,23 +377,43 @@ cv::Mat DecodeTiff(std::span<const std::uint8_t> bytes)
     char reason[1024] = "";
     if (!TIFFRGBAImageOK(file.get(), reason))
         throw DecodeError(std::string("the TIFF picture is of a kind that cannot be decoded: ") + reason);
-    // Not zeroed: pages are committed only as libtiff writes decoded rows into them.
-    const std::unique_ptr<std::uint32_t[]> raster(new std::uint32_t[static_cast<std::size_t>(width) * height]);
-    TIFFRGBAImage image;
-    if (!TIFFRGBAImageBegin(&image, file.get(), 1, reason))
+    struct ImageEnd {
+        TIFFRGBAImage image;
+        bool begun = false;
+        ~ImageEnd()
+        {
+            if (begun)
+                TIFFRGBAImageEnd(&image);
+        }
+    } rgba;
+    if (!TIFFRGBAImageBegin(&rgba.image, file.get(), 1, reason))
         throw DecodeError(std::string("the TIFF data cannot be decoded: ") + reason);
-    image.req_orientation = ORIENTATION_TOPLEFT; // libtiff mirrors by the tag, as it always did here
-    const int decoded = TIFFRGBAImageGet(&image, raster.get(), width, height);
-    TIFFRGBAImageEnd(&image);
-    if (!decoded || !input.message.empty())
-        throw DecodeError("the TIFF data is damaged or ends early: " + input.message);
+    rgba.begun = true;
+    rgba.image.req_orientation = ORIENTATION_TOPLEFT; // libtiff mirrors by the tag, as it always did here
+    // Decoded a band of rows at a time into a small 4-byte buffer, then into the 3-byte picture:
+    // the picture is never held at 4 bytes a pixel whole.
+    constexpr std::size_t BandBytes = 32 << 20;
+    const std::uint32_t bandRows = static_cast<std::uint32_t>(
+        std::clamp<std::size_t>(BandBytes / 4 / width, 1, height));
+    const std::unique_ptr<std::uint32_t[]> band(new std::uint32_t[static_cast<std::size_t>(width) * bandRows]);
+    // Stored bottom-up, each band comes turned over on its own: its rows go to the other end.
+    const std::uint16_t stored = rgba.image.orientation;
+    const bool bottomUp = stored == ORIENTATION_BOTLEFT || stored == ORIENTATION_BOTRIGHT ||
+                          stored == ORIENTATION_LEFTBOT || stored == ORIENTATION_RIGHTBOT;
     cv::Mat pixels = UninitialisedPicture(width, height);
-    for (std::uint32_t y = 0; y < height; ++y) {
-        const std::uint32_t *in = raster.get() + static_cast<std::size_t>(y) * width;
-        auto *out = pixels.ptr<cv::Vec3b>(static_cast<int>(y));
-        for (std::uint32_t x = 0; x < width; ++x)
-            out[x] = cv::Vec3b(static_cast<std::uint8_t>(TIFFGetR(in[x])), static_cast<std::uint8_t>(TIFFGetG(in[x])),
-                               static_cast<std::uint8_t>(TIFFGetB(in[x])));
+    for (std::uint32_t top = 0; top < height; top += bandRows) {
+        const std::uint32_t rows = std::min(bandRows, height - top);
+        rgba.image.row_offset = static_cast<int>(top);
+        rgba.image.col_offset = 0;
+        if (!TIFFRGBAImageGet(&rgba.image, band.get(), width, rows) || !input.message.empty())
+            throw DecodeError("the TIFF data is damaged or ends early: " + input.message);
+        for (std::uint32_t y = 0; y < rows; ++y) {
+            const std::uint32_t *in = band.get() + static_cast<std::size_t>(y) * width;
+            auto *out = pixels.ptr<cv::Vec3b>(static_cast<int>(bottomUp ? height - top - rows + y : top + y));
+            for (std::uint32_t x = 0; x < width; ++x)
+                out[x] = cv::Vec3b(static_cast<std::uint8_t>(TIFFGetR(in[x])), static_cast<std::uint8_t>(TIFFGetG(in[x])),
+                                   static_cast<std::uint8_t>(TIFFGetB(in[x])));
+        }
     }
     return pixels;
 }

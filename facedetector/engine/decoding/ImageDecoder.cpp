@@ -1,16 +1,19 @@
 #include "facedetector/engine/decoding/ImageDecoder.h"
 
 #include <algorithm>
+#include <string>
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "facedetector/engine/decoding/BmpDecoder.h"
 #include "facedetector/engine/decoding/CodecDecoders.h"
 #include "facedetector/engine/decoding/GifDecoder.h"
+#include "facedetector/engine/decoding/HeifDecoder.h"
 
 namespace facedetect {
 namespace {
@@ -45,7 +48,9 @@ std::uint64_t CheckClaimBackedByData(const PictureClaim &claim, std::size_t code
 {
     const std::uint64_t stored = CheckPictureSize(claim);
     const std::uint64_t decoded = std::max(stored, static_cast<std::uint64_t>(claim.width * claim.height) * 3);
-    if (decoded > UnbackedBytes && stored / maxExpansion > codedBytes)
+    const auto rgb = static_cast<std::uint64_t>(claim.width * claim.height) * 3;
+    if ((decoded > UnbackedBytes && stored / maxExpansion > codedBytes) ||
+        (rgb > LargePictureBytes && rgb / PlausibleLargeRatio > codedBytes))
         throw DecodeError("the file is too small for the picture it claims (" + SizeText(claim) + " in " +
                           std::to_string(codedBytes) + " bytes)");
     return stored;
@@ -56,20 +61,35 @@ std::vector<std::uint8_t> ReadPictureFile(const std::string &path)
     std::error_code error;
     if (std::filesystem::is_directory(path, error))
         throw DecodeError("the path is a folder, not a file");
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         throw DecodeError("cannot open the file: " + std::string(std::strerror(errno)));
-    std::vector<std::uint8_t> bytes;
-    file.seekg(0, std::ios::end);
-    const auto size = file.tellg();
-    if (size < 0)
-        throw DecodeError("cannot read the file");
-    if (size > INT_MAX)
-        throw DecodeError("the file is larger than 2 GB");
-    bytes.resize(static_cast<std::size_t>(size));
-    file.seekg(0, std::ios::beg);
-    if (!bytes.empty() && !file.read(reinterpret_cast<char *>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
-        throw DecodeError("cannot read the file");
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        throw DecodeError("the path is not a regular file");
+    const auto size = static_cast<std::uint64_t>(status.st_size);
+    if (size > MaxPictureFileBytes)
+        throw DecodeError("the file is larger than " + std::to_string(MaxPictureFileBytes >> 20) + " MB");
+    // A file system that stores holes reports fewer blocks than the size needs: a picture file of
+    // megabytes that is mostly holes is not read through.
+    constexpr std::uint64_t HoleCheckBytes = 16 << 20;
+    if (size > HoleCheckBytes && static_cast<std::uint64_t>(status.st_blocks) * 512 < size / 8)
+        throw DecodeError("the file is mostly empty space (" + std::to_string(size >> 20) + " MB, of which " +
+                          std::to_string(static_cast<std::uint64_t>(status.st_blocks) * 512 >> 20) + " MB stored)");
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t count = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            throw DecodeError("cannot read the file");
+        done += static_cast<std::size_t>(count);
+    }
     return bytes;
 }
 
@@ -96,9 +116,12 @@ cv::Mat DecodeImageBytes(std::span<const std::uint8_t> data)
         return DecodeBmp(data);
     if (startsWith({'R', 'I', 'F', 'F'}) && startsWith({'W', 'E', 'B', 'P'}, 8))
         return DecodeWebp(data);
-    if (startsWith({'I', 'I', 42, 0}) || startsWith({'M', 'M', 0, 42}))
+    if (startsWith({'I', 'I', 42, 0}) || startsWith({'M', 'M', 0, 42}) || startsWith({'I', 'I', 43, 0}) ||
+        startsWith({'M', 'M', 0, 43})) // classic TIFF, BigTIFF
         return DecodeTiff(data);
-    throw DecodeError("the file is not a picture in a format the detector reads (PNG, JPEG, GIF, BMP, WEBP, TIFF)");
+    if (LooksLikeHeif(data))
+        return DecodeHeif(data);
+    throw DecodeError("the file is not a picture in a format the detector reads (PNG, JPEG, GIF, BMP, WEBP, TIFF, HEIF, AVIF)");
 }
 
 

@@ -33,6 +33,16 @@ constexpr unsigned LzwExpansion = 2731;      // 4096-entry strings per 12-bit co
 constexpr unsigned RunLengthExpansion = 128; // a BMP run: 255 pixels in 2 bytes
 constexpr unsigned WebpExpansion = 1 << 17;  // no firm bound: a blank lossless picture reaches 70 000:1
 
+// A large picture costs the search seconds and hundreds of megabytes whatever its file holds.
+// Beyond LargePictureBytes of decoded 8-bit RGB it must come from a file of at least
+// 1 / PlausibleLargeRatio of that: photos stay far below the ratio (a blank JPEG reaches about
+// 400:1), while a few kilobytes claiming a quarter of a billion pixels hold nothing worth searching.
+constexpr std::uint64_t LargePictureBytes = std::uint64_t(128) << 20;
+constexpr unsigned PlausibleLargeRatio = 1000;
+
+// Largest picture file read: checked before reading, so a sparse file of gigabytes costs nothing.
+constexpr std::uint64_t MaxPictureFileBytes = std::uint64_t(1) << 30;
+
 // The size and layout of a picture as its header states it.
 struct PictureClaim {
     long long width = 0;
@@ -48,20 +58,22 @@ std::uint64_t CheckPictureSize(const PictureClaim &claim);
 
 // CheckPictureSize, then throws DecodeError when the picture's decoded size (its stored
 // samples or its 8-bit RGB pixels, whichever is larger) is over UnbackedBytes and its stored
-// samples are more than `codedBytes` of data can expand to at `maxExpansion`: a tiny file
-// claiming a huge picture is refused before memory is taken for it.
+// samples are more than `codedBytes` of data can expand to at `maxExpansion`, or when its 8-bit
+// RGB pixels are over LargePictureBytes and more than PlausibleLargeRatio times `codedBytes`: a
+// tiny file claiming a huge picture is refused before memory is taken for it.
 std::uint64_t CheckClaimBackedByData(const PictureClaim &claim, std::size_t codedBytes, unsigned maxExpansion);
 
 // A picture of the given size whose memory is not touched before the decoder writes it, so
 // that pages are committed only as decoded data arrives.
 cv::Mat UninitialisedPicture(long long width, long long height, int type = CV_8UC3);
 
-// Decodes a picture held in memory (PNG, JPEG, GIF, BMP, WEBP or TIFF, told apart by content,
-// not by name) into 8-bit RGB. Orientation tags are ignored, so the pixel grid is the stored
+// Decodes a picture held in memory (PNG, JPEG, GIF, BMP, WEBP, TIFF or BigTIFF, HEIF or AVIF,
+// told apart by content, not by name) into 8-bit RGB. Orientation tags are ignored, so the pixel grid is the stored
 // one, as GD decodes it. Throws DecodeError with a message naming the cause.
 cv::Mat DecodeImageBytes(std::span<const std::uint8_t> bytes);
 
-// The bytes of a picture file, read whole (at most 2 GB). Throws DecodeError naming the cause.
+// The bytes of a picture file, read whole: at most MaxPictureFileBytes, and not a file that is
+// mostly holes (its size is checked before anything is read). Throws DecodeError naming the cause.
 std::vector<std::uint8_t> ReadPictureFile(const std::string &path);
 
 } // namespace facedetect

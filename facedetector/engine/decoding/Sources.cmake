@@ -5,5 +5,6 @@ set(FACEENGINE_DECODING_SOURCES
   BmpDecoder.h BmpDecoder.cpp
   GifDecoder.h GifDecoder.cpp
   CodecDecoders.h CodecDecoders.cpp
+  HeifDecoder.h HeifDecoder.cpp
   OrientationTag.h OrientationTag.cpp
   UprightPicture.h UprightPicture.cpp)

@@ -10,8 +10,8 @@ namespace {
 
 bool IsTiff(const std::vector<std::uint8_t> &bytes)
 {
-    return bytes.size() >= 4 && ((bytes[0] == 'I' && bytes[1] == 'I' && bytes[2] == 42 && bytes[3] == 0) ||
-                                 (bytes[0] == 'M' && bytes[1] == 'M' && bytes[2] == 0 && bytes[3] == 42));
+    return bytes.size() >= 4 && ((bytes[0] == 'I' && bytes[1] == 'I' && (bytes[2] == 42 || bytes[2] == 43) && bytes[3] == 0) ||
+                                 (bytes[0] == 'M' && bytes[1] == 'M' && bytes[2] == 0 && (bytes[3] == 42 || bytes[3] == 43)));
 }
 
 // libtiff's RGBA reader already mirrors by the tag, but it cannot swap rows and columns: it
@@ -77,6 +77,19 @@ UprightFile DecodeUprightFile(const std::string &path)
 cv::Mat DecodeUprightImageFile(const std::string &path)
 {
     return DecodeUprightFile(path).picture;
+}
+
+cv::Mat DecodeStoredImageFile(const std::string &path)
+{
+    const std::vector<std::uint8_t> bytes = ReadPictureFile(path);
+    cv::Mat picture = DecodeImageBytes(bytes);
+    if (!IsTiff(bytes))
+        return picture;
+    // libtiff turned it part of the way: on to upright, then back by the tag's inverse turn
+    // (orientations 6 and 8 undo each other, the others undo themselves).
+    const int orientation = ReadOrientationTag(bytes);
+    const cv::Mat upright = TurnUpright(picture, TurnLeftByTiffReader(orientation));
+    return TurnUpright(upright, orientation == 6 ? 8 : orientation == 8 ? 6 : orientation);
 }
 
 } // namespace facedetect

@@ -23,4 +23,8 @@ UprightFile DecodeUprightFile(const std::string &path);
 // DecodeUprightFile's picture alone.
 cv::Mat DecodeUprightImageFile(const std::string &path);
 
+// Reads and decodes a picture file in its stored pixel grid, as GD decodes the formats it reads:
+// no orientation tag applied (a TIFF's partial mirroring by libtiff undone). Throws DecodeError.
+cv::Mat DecodeStoredImageFile(const std::string &path);
+
 } // namespace facedetect

@@ -12,10 +12,12 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <algorithm>
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 const QString Command = QStringLiteral(MIRELON_BINARY_DIR "/mirelon-convert");
@@ -114,6 +116,36 @@ qsizetype countRunning(const QList<ProcessEntry> &entries, const QByteArray &com
                          [&](const ProcessEntry &entry) { return entry.commandLine == commandLine; });
 }
 
+// An animated WEBP of two frames, both the picture of the still WEBP `still` (its one chunk
+// after the header), on a canvas of `size`.
+QByteArray AnimatedWebp(const QByteArray &still, QSize size)
+{
+    auto little = [](quint32 value, int bytes) {
+        QByteArray out;
+        for (int i = 0; i < bytes; ++i)
+            out += char(value >> (8 * i));
+        return out;
+    };
+    auto chunk = [&little](const char *type, const QByteArray &data) {
+        return QByteArray(type, 4) + little(quint32(data.size()), 4) + data + (data.size() % 2 ? QByteArray(1, '\0') : QByteArray());
+    };
+    const QByteArray frameData = still.mid(12);
+    const QByteArray canvas = little(quint32(size.width() - 1), 3) + little(quint32(size.height() - 1), 3);
+    const QByteArray frame = chunk("ANMF", little(0, 3) + little(0, 3) + canvas + little(100, 3) + QByteArray(1, '\0') + frameData);
+    const QByteArray body = "WEBP" + chunk("VP8X", QByteArray("\x02\0\0\0", 4) + canvas)
+                            + chunk("ANIM", little(0xffffffff, 4) + little(0, 2)) + frame + frame;
+    return "RIFF" + little(quint32(body.size()), 4) + body;
+}
+
+// Starts the command beside the stand-in library with its private folders in `temporary`.
+void startStandIn(QProcess &process, const QString &temporary, const QStringList &arguments)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TMPDIR", temporary);
+    process.setProcessEnvironment(environment);
+    process.start(StandInCommand, arguments);
+}
+
 // Makes the stand-in library take `seconds` over `picture`, in a child "sleep" process.
 bool makeSlow(const QString &picture, const char *seconds)
 {
@@ -167,6 +199,81 @@ private slots:
         QCOMPARE(entries(out), expected);
         for (const QString &name : existing)
             QCOMPARE(QFileInfo(out + "/" + name).size(), 0); // never overwritten
+    }
+
+    // Every picture kind through every action and output format: palette pictures (GIF, a PNG
+    // of a full 256-colour palette) become true colour for WEBP and for Mark's red; odd widths
+    // give BMP rows with padding; TIFF in every coding, tiled, 16-bit, 1-bit and BigTIFF, and
+    // HEIF and AVIF, which GD does not read, are decoded by the library for the scripts.
+    void picturesThroughEveryAction_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("format");
+        const char *const rows[][2] = {{"mark", "png"}, {"mark", "webp"}, {"mark", "bmp"},
+                                       {"blur", "jpg"}, {"save", "webp"}, {"save", "bmp"}};
+        for (const auto &row : rows)
+            QTest::addRow("%s %s", row[0], row[1]) << row[0] << row[1];
+    }
+    void picturesThroughEveryAction()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, format);
+        const QString in = dir.filePath("kinds");
+        if (!QFile::exists(in + "/palette.gif")) {
+            QVERIFY(QDir().mkpath(in));
+            // GD makes the palette pictures, as a user's would come from elsewhere.
+            const QString make = QStringLiteral(
+                "$s = imagecreatefromjpeg('%1'); $t = imagescale($s, 401); imagejpeg($t, '%2/odd.jpg', 95);"
+                "$g = imagescale($s, 401); imagetruecolortopalette($g, true, 255); imagegif($g, '%2/palette.gif');"
+                "$p = imagescale($s, 401); imagetruecolortopalette($p, false, 256); imagepng($p, '%2/full-palette.png');")
+                                     .arg(TwoFaces, in);
+            QCOMPARE(QProcess::execute("php", {"-r", make}), 0);
+            const QImage odd(in + "/odd.jpg");
+            QVERIFY(odd.save(in + "/odd-tiff.png"));
+            QVERIFY(odd.convertToFormat(QImage::Format_RGBX64).save(in + "/tiff-16bit.tif"));
+            QVERIFY(odd.convertToFormat(QImage::Format_Mono).save(in + "/tiff-1bit.tif"));
+            QVERIFY(odd.convertToFormat(QImage::Format_RGB888).save(in + "/source.tif"));
+            const QList<QStringList> tiffs{{"-c", "none"}, {"-c", "lzw"}, {"-c", "zip"}, {"-c", "jpeg", "-r", "16"}, {"-c", "packbits"},
+                                           {"-t", "-w", "64", "-l", "64", "-c", "zip"}, {"-8", "-c", "lzw"}};
+            const QStringList tiffNames{"none", "lzw", "zip", "jpeg", "packbits", "tiled", "bigtiff"};
+            for (int i = 0; i < tiffs.size(); ++i)
+                QVERIFY2(QProcess::execute("tiffcp", tiffs[i] + QStringList{in + "/source.tif", in + "/tiff-" + tiffNames[i] + ".tif"}) == 0,
+                         qPrintable(tiffNames[i]));
+            QCOMPARE(QProcess::execute("tiffcp", {"-c", "g4", in + "/tiff-1bit.tif", in + "/tiff-g4.tif"}), 0);
+            QVERIFY(QFile::remove(in + "/source.tif"));
+            QCOMPARE(QProcess::execute("heif-enc", {"-q", "90", "-o", in + "/phone.heic", in + "/odd-tiff.png"}), 0);
+            QCOMPARE(QProcess::execute("heif-enc", {"-A", "-q", "90", "-o", in + "/phone.avif", in + "/odd-tiff.png"}), 0);
+            QVERIFY(QFile::remove(in + "/odd-tiff.png"));
+            // GD reads no animated WEBP: the library gives its first frame.
+            QCOMPARE(QProcess::execute("php", {"-r", QStringLiteral("imagewebp(imagecreatefromjpeg('%1/odd.jpg'), '%1/still.webp', 95);").arg(in)}), 0);
+            QFile animated(in + "/animated.webp");
+            QVERIFY(animated.open(QIODevice::WriteOnly) && animated.write(AnimatedWebp(readAll(in + "/still.webp"), odd.size())) > 0);
+            animated.close();
+            QVERIFY(QFile::remove(in + "/still.webp"));
+        }
+        const QString out = dir.filePath(QStringLiteral("kinds-%1-%2").arg(action, format));
+        // A folder gives no WEBP (not a format of the list); named, it is taken.
+        const Result result = run(Command, {"--action", action, "--format", format, "--jobs", "2", "--destination", out, in,
+                                            in + "/animated.webp"});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.standardError));
+        const QStringList stems{"odd", "palette", "full-palette", "tiff-16bit", "tiff-1bit", "tiff-g4", "tiff-none", "tiff-lzw",
+                                "tiff-zip", "tiff-jpeg", "tiff-packbits", "tiff-tiled", "tiff-bigtiff", "phone", "animated"};
+        for (const QString &stem : stems) {
+            const QStringList written = entries(out).filter(QRegularExpression(QStringLiteral("^%1([.-]| \\()").arg(stem)));
+            const bool bilevel = stem.endsWith("1bit") || stem.endsWith("g4"); // dithered: no faces found
+            if (!(bilevel && action == "save"))
+                QVERIFY2(written.size() >= (stem == "phone" ? 2 : 1), qPrintable(stem)); // HEIC and AVIF
+            for (const QString &name : written)
+                QVERIFY2(!QImage(out + "/" + name).isNull(), qPrintable(name));
+            if (action == "mark" && format != "webp" && !bilevel) { // the boxes are pure red
+                const QImage marked = QImage(out + "/" + written.first()).convertToFormat(QImage::Format_RGB32);
+                bool red = false;
+                for (int y = 0; y < marked.height() && !red; ++y)
+                    for (int x = 0; x < marked.width() && !red; ++x)
+                        red = marked.pixel(x, y) == qRgb(255, 0, 0);
+                QVERIFY2(red, qPrintable(stem));
+            }
+        }
     }
 
     // Two jobs give exactly what one job gives, also for two pictures with the same name
@@ -226,6 +333,37 @@ private slots:
                  qPrintable(result.standardError));
         QVERIFY2(lines.last().contains("1 of 3 pictures failed"), qPrintable(result.standardError));
         QCOMPARE(entries(temporary), QStringList{}); // the private folder is gone
+        // The reason is one line a user reads: no place in our library or scripts.
+        QVERIFY2(!result.standardError.contains(".php") && !result.standardError.contains(temporary),
+                 qPrintable(result.standardError));
+
+        // --verbose adds the script's full output under the reason.
+        const Result verbose = run(Command, {"--verbose", "--action", "export", "--destination", out + "-v", in + "/broken.png"});
+        QCOMPARE(verbose.exitCode, 1);
+        QVERIFY2(verbose.standardError.contains("\n    PHP Fatal error:") && verbose.standardError.contains("FaceDetector.php"),
+                 qPrintable(verbose.standardError));
+    }
+
+    // A destination that takes no file ends the command with one line before any picture is
+    // searched (the stand-in library leaves a mark for every search).
+    void readOnlyDestination()
+    {
+        if (::geteuid() != 0)
+            QSKIP("a read-only mount needs root");
+        const QString in = dir.filePath("ro-in");
+        const QString readOnly = dir.filePath("ro");
+        QVERIFY(QDir().mkpath(in) && QDir().mkpath(readOnly));
+        QVERIFY(QImage(16, 16, QImage::Format_RGB32).save(in + "/a.png"));
+        QFile slow(in + "/a.png.slow");
+        QVERIFY(slow.open(QIODevice::WriteOnly) && slow.write("0\n" + (in + "/searched").toUtf8() + "\n") > 0);
+        slow.close();
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "ro,size=64k", "tmpfs", readOnly}) != 0)
+            QSKIP("cannot mount a read-only file system here");
+        const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {readOnly}); });
+        const Result result = run(StandInCommand, {"--destination", readOnly, in});
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(result.standardError, "mirelon-convert: Cannot write to the folder \"" + readOnly + "\": Read-only file system\n");
+        QVERIFY(!QFile::exists(in + "/searched"));
     }
 
     // On a terminal the progress is one line redrawn in place, and the pictures get no lines.
@@ -312,11 +450,7 @@ private slots:
         QVERIFY(QDir().mkpath(temporary));
 
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("TMPDIR", temporary);
-        process.setProcessEnvironment(environment);
-        process.start(StandInCommand, {"--jobs", "2", "--destination", out, in + "/done.png", in + "/slow1.png",
-                                       in + "/slow2.png"});
+        startStandIn(process, temporary, {"--jobs", "2", "--destination", out, in + "/done.png", in + "/slow1.png", in + "/slow2.png"});
         // Both slow pictures are in their library's child process: the shell, PHP and the child
         // of each are under the command.
         QList<ProcessEntry> children;
@@ -331,6 +465,50 @@ private slots:
         QCOMPARE(entries(out), QStringList{"done.png"});
         QCOMPARE(entries(temporary), QStringList{});
         QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains("stopped"));
+    }
+
+    // A picture whose name is near the longest a file name can be: its face files and a second
+    // output of the same name still get names that fit.
+    void longestNames()
+    {
+        const QString picture = dir.filePath("long/" + QString(250, 'n') + ".jpg");
+        QVERIFY(copy(TwoFaces, picture));
+        const QString out = dir.filePath("long-out");
+        for (int round = 0; round < 2; ++round) {
+            const Result result = run(Command, {"--action", "save", "--format", "webp", "--destination", out, picture});
+            QVERIFY2(result.exitCode == 0, qPrintable(result.standardError));
+        }
+        const QStringList names = entries(out);
+        QCOMPARE(names.size(), 4);
+        for (const QString &name : names)
+            QVERIFY2(name.toUtf8().size() <= 255 && name.startsWith(QString(223, 'n') + "-face"), qPrintable(name));
+    }
+
+    // SIGKILL, which the command cannot catch: every process of its jobs ends within seconds all
+    // the same, and the private folder it leaves is removed by the next start.
+    void killedOutright()
+    {
+        const QString in = dir.filePath("killed");
+        QVERIFY(QDir().mkpath(in));
+        for (const char *name : {"slow1.png", "slow2.png"})
+            QVERIFY(QImage(32, 32, QImage::Format_RGB32).save(in + "/" + name));
+        QVERIFY(makeSlow(in + "/slow1.png", "63.5") && makeSlow(in + "/slow2.png", "63.5"));
+        const QString temporary = in + "-tmp";
+        QVERIFY(QDir().mkpath(temporary));
+
+        QProcess process;
+        startStandIn(process, temporary, {"--jobs", "2", "--destination", in + "-out", in + "/slow1.png", in + "/slow2.png"});
+        QList<ProcessEntry> children;
+        QTRY_VERIFY_WITH_TIMEOUT(countRunning(children = descendants(process.processId()), "sleep 63.5") == 2, 20000);
+        ::kill(qint64(process.processId()), SIGKILL);
+        QVERIFY(process.waitForFinished(5000));
+        for (const ProcessEntry &child : children)
+            QTRY_VERIFY2_WITH_TIMEOUT(!processAlive(child.pid), child.commandLine.constData(), 5000);
+        QCOMPARE(entries(temporary).size(), 1); // the killed run's private folder
+
+        const Result next = run(StandInCommand, {"--action", "export", "--destination", in + "-next", TwoFaces}, temporary);
+        QVERIFY2(next.exitCode == 0, qPrintable(next.standardError));
+        QCOMPARE(entries(temporary), QStringList{});
     }
 
     // The README's recipe for several hosts, with this machine as the only host (":").

@@ -19,6 +19,10 @@ private slots:
         QTest::newRow("hidden") << "/in/.photo.jpg" << ".photo";
         QTest::newRow("only an extension") << "/in/.jpg" << ".jpg";
         QTest::newRow("dot in a folder") << "/in.d/photo" << "photo";
+        // Long names are cut so that "-face10 (2).webp" still fits 255 bytes, never inside a character.
+        QTest::newRow("250 bytes") << "/in/" + QString(246, 'a') + ".jpg" << QString(223, 'a');
+        QTest::newRow("four-byte characters")
+            << "/in/" + QString::fromUtf8("\xF0\x9F\x98\x80").repeated(60) + ".png" << QString::fromUtf8("\xF0\x9F\x98\x80").repeated(55);
     }
     void pictureStem()
     {

@@ -8,6 +8,7 @@
 #include "facedetector/engine/decoding/BmpDecoder.h"
 #include "facedetector/engine/decoding/CodecDecoders.h"
 #include "facedetector/engine/decoding/GifDecoder.h"
+#include "facedetector/engine/decoding/HeifDecoder.h"
 #include "facedetector/engine/decoding/ImageDecoder.h"
 #include "tests/facedetector/fuzz/CheckPicture.h"
 

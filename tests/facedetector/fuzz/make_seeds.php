@@ -45,6 +45,35 @@ foreach ($entries as list($tag, $type, $value)) {
 }
 $seeds['tiff'] = array("II*\0" . pack('V', 8) . $ifd . pack('V', 0) . $pixels);
 
+// An animated WEBP: two frames of the lossless picture on its canvas.
+$chunk = function ($type, $data) { return $type . pack('V', strlen($data)) . $data . (strlen($data) % 2 ? "\0" : ''); };
+$u24 = function ($value) { return substr(pack('V', $value), 0, 3); };
+$frame = $chunk('ANMF', $u24(0) . $u24(0) . $u24(23) . $u24(15) . $u24(100) . "\0" . substr($seeds['webp'][1], 12));
+$body = 'WEBP' . $chunk('VP8X', "\x02\0\0\0" . $u24(23) . $u24(15)) . $chunk('ANIM', pack('Vv', 0xffffffff, 0)) . $frame . $frame;
+$seeds['webp'][] = 'RIFF' . pack('V', strlen($body)) . $body;
+
+// HEIF and AVIF, written by libheif's encoder from the PNG; a BigTIFF of the same pixels.
+$seeds['heif'] = array();
+$png = tempnam(sys_get_temp_dir(), 'seed') . '.png';
+file_put_contents($png, $seeds['png'][0]);
+foreach (array('heic', 'avif') as $kind) {
+    $coded = "$png.$kind";
+    exec('heif-enc -q 50 -o ' . escapeshellarg($coded) . ' ' . escapeshellarg($png) . ' 2>/dev/null', $ignored, $status);
+    if ($status === 0) {
+        $seeds['heif'][] = file_get_contents($coded);
+    }
+    @unlink($coded);
+}
+@unlink($png);
+$entries[5][2] = 16 + 8 + 20 * count($entries) + 8; // pixels right after the directory
+$bigIfd = pack('P', count($entries));
+foreach ($entries as list($tag, $type, $value)) {
+    $bigIfd .= pack('vvP', $tag, $type, 1) . ($type === 3 ? pack('vvV', $value, 0, 0) : pack('VV', $value, 0));
+}
+$seeds['tiff'][] = "II+\0" . pack('vvP', 8, 0, 16) . $bigIfd . pack('P', 0) . $pixels;
+// The list's header readers take PNG, BMP, HEIF and AVIF.
+$seeds['list_headers'] = array_merge($seeds['png'], $seeds['bmp'], $seeds['heif']);
+
 // Orientation tags: a JPEG with an Exif segment saying "rotate 90 degrees", and a TIFF
 // directory holding only the tag.
 $tiffOrientation = "II*\0" . pack('V', 8) . pack('v', 1) . pack('vvVvv', 0x0112, 3, 1, 6, 0) . pack('V', 0);
@@ -54,7 +83,7 @@ $seeds['orientation'] = array(substr($jpeg, 0, 2) . "\xff\xe1" . pack('n', strle
                               $tiffOrientation);
 
 foreach ($seeds as $decoder => $files) {
-    foreach (array($decoder, 'image_file') as $folder) {
+    foreach ($decoder === 'list_headers' ? array($decoder) : array($decoder, 'image_file') as $folder) {
         @mkdir("$out/$folder", 0777, true);
         foreach ($files as $i => $bytes) {
             file_put_contents("$out/$folder/$decoder-$i", $bytes);
