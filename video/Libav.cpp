@@ -11,6 +11,22 @@ extern "C" {
 #include <vector>
 
 namespace mirelon::video {
+namespace {
+
+// HEIF and AVIF pictures share MP4's box structure; their file-type brand tells them apart.
+bool IsStillPictureBrand(const unsigned char *head, size_t size)
+{
+    if (size < 12 || std::memcmp(head + 4, "ftyp", 4) != 0)
+        return false;
+    const std::string brand(reinterpret_cast<const char *>(head + 8), 4);
+    for (const char *still : {"avif", "avis", "heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1"})
+        if (brand == still)
+            return true;
+    return false;
+}
+
+} // namespace
+
 bool LooksLikeVideoContainer(const std::string &path)
 {
     std::unique_ptr<FILE, int (*)(FILE *)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
@@ -22,7 +38,7 @@ bool LooksLikeVideoContainer(const std::string &path)
     probe.filename = path.c_str();
     probe.buf = head.data();
     probe.buf_size = int(size);
-    return IsVideoContainer(av_probe_input_format(&probe, 1));
+    return !IsStillPictureBrand(head.data(), size) && IsVideoContainer(av_probe_input_format(&probe, 1));
 }
 
 InputContext OpenInput(const std::string &path, const AVIOInterruptCB *interrupt, int &error)
@@ -34,9 +50,14 @@ InputContext OpenInput(const std::string &path, const AVIOInterruptCB *interrupt
     }
     if (interrupt)
         raw->interrupt_callback = *interrupt;
+    if (!LooksLikeVideoContainer(path)) {
+        avformat_free_context(raw);
+        error = AVERROR_INVALIDDATA;
+        return nullptr;
+    }
     error = avformat_open_input(&raw, path.c_str(), nullptr, nullptr); // frees raw on failure
     if (error < 0) {
-        if (error == AVERROR_INVALIDDATA && LooksLikeVideoContainer(path))
+        if (error == AVERROR_INVALIDDATA)
             error = DamagedContainer;
         return nullptr;
     }

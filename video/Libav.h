@@ -65,7 +65,7 @@ InputContext OpenInput(const std::string &path, const AVIOInterruptCB *interrupt
 int StreamTurn(const AVStream *stream);
 
 // Whether the start of the file names a container video handles (whether or not the rest can
-// be read).
+// be read); a HEIF or AVIF picture, though in MP4's boxes, does not.
 bool LooksLikeVideoContainer(const std::string &path);
 
 // Whether the demuxer is one of the containers video handles (MP4/MOV, Matroska/WebM, AVI).

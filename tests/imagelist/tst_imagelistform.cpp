@@ -328,7 +328,7 @@ private slots:
         form.ToolButton1Click();
         QCOMPARE(filters, QStringList({"Image Files (*.png *.jpg *.jpeg *.gif *.heic *.heif *.avif)",
                                        "Image Files (*.png *.jpg *.jpeg *.gif *.heic *.heif *.avif)",
-                                       "All Files (*)"}));
+                                       "Video Files (*.mp4 *.m4v *.mov *.mkv *.webm *.avi)", "All Files (*)"}));
         QCOMPARE(reports, QStringList{folder + "/notes.txt\r\rUnknown picture file extension (.txt)"});
         QCOMPARE(Captions(*form.ListView1), QStringList{folder + "/pic.jpeg"});
     }

@@ -15,15 +15,6 @@
 
 using namespace videoclips;
 
-namespace {
-QStringList Entries(const QString &folder)
-{
-    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    names.sort();
-    return names;
-}
-} // namespace
-
 class TestVideoRun : public QObject {
     Q_OBJECT
 
@@ -67,7 +58,7 @@ private slots:
         QStringList statuses;
         const BatchSummary summary = run(Action::BlurFacesInImage, {clip}, out, [](BatchRun &, qint64) {}, &statuses);
         QVERIFY(summary.failures.isEmpty());
-        QCOMPARE(Entries(out), QStringList{"output.mp4"});
+        QCOMPARE(FolderEntries(out), QStringList{"output.mp4"});
         QCOMPARE(FrameTimes(out + "/output.mp4").size(), 50);
         QCOMPARE(statuses.last(), "Processing " + clip + "... frame 50 of 50");
     }
@@ -79,7 +70,7 @@ private slots:
         const BatchSummary summary = run(Action::SaveFacesAsSeparateImages, {clip}, out, [](BatchRun &, qint64) {});
         QCOMPARE(summary.failures.size(), 1);
         QVERIFY(summary.failures[0].reason.startsWith("Save Faces as Separate Images does not take videos"));
-        QCOMPARE(Entries(out), QStringList());
+        QCOMPARE(FolderEntries(out), QStringList());
     }
 
     void stopMidVideoLeavesNothing()
@@ -90,13 +81,13 @@ private slots:
         bool sawOutput = false;
         const BatchSummary summary = run(Action::MarkFacesInImage, {longClip}, out, [&](BatchRun &batch, qint64 frame) {
             if (frame > 1 && batch.isRunning()) {
-                sawOutput = Entries(out).size() == 2; // the reserved name and the passing name
+                sawOutput = FolderEntries(out).size() == 2; // the reserved name and the passing name
                 batch.stop();
             }
         });
         QVERIFY(summary.stopped);
         QVERIFY(sawOutput);
-        QCOMPARE(Entries(out), QStringList());
+        QCOMPARE(FolderEntries(out), QStringList());
     }
 
     // A command that writes every 0.4 s for 1.6 s: over a limit of 1 s in all, never 1 s idle.

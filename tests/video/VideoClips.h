@@ -1,5 +1,6 @@
 #pragma once
 // Short clips made with the ffmpeg command from the fixture pictures, and what ffprobe says of them.
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -63,6 +64,14 @@ inline QString PacketDigest(const QString &path, const QString &selector)
     return Run("ffmpeg", {"-hide_banner", "-loglevel", "error", "-i", path, "-map", "0:" + selector, "-c", "copy", "-f", "md5", "-"})
         .value_or(QString())
         .trimmed();
+}
+
+// Every entry of a folder, hidden ones too, sorted.
+inline QStringList FolderEntries(const QString &folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    names.sort();
+    return names;
 }
 
 } // namespace videoclips

@@ -33,12 +33,6 @@ Result Convert(const QStringList &arguments, const QString &temporaryFolder)
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardError())};
 }
 
-QStringList Entries(const QString &folder)
-{
-    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    names.sort();
-    return names;
-}
 } // namespace
 
 class TestConvertVideo : public QObject {
@@ -78,12 +72,12 @@ private slots:
         QCOMPARE(result.exitCode, 0);
         QVERIFY2(result.standardError.contains(name + ": frame 50 of 50"), qPrintable(result.standardError));
         const QString picture = action == "export" ? "photo.txt" : "photo.webp";
-        QCOMPARE(Entries(out), (QStringList{output, picture}));
+        QCOMPARE(FolderEntries(out), (QStringList{output, picture}));
         if (action != "export")
             QCOMPARE(FrameTimes(out + "/" + output), FrameTimes(clip));
         else
             QVERIFY(QFile(out + "/" + output).size() > 0);
-        QCOMPARE(Entries(temporary), QStringList());
+        QCOMPARE(FolderEntries(temporary), QStringList());
     }
 
     // Save Faces and a damaged video fail with one line each; the picture after them is done.
@@ -98,16 +92,16 @@ private slots:
 
         Result result = Convert({"--action", "blur", "--destination", out, in + "/b.mp4", in + "/c.jpg"}, temporary);
         QCOMPARE(result.exitCode, 1);
-        QVERIFY2(result.standardError.contains("mirelon-convert: " + in + "/b.mp4: the video is damaged or cut short\n"),
+        QVERIFY2(result.standardError.contains("mirelon-convert: " + in + "/b.mp4: the video is damaged or cut short\n", Qt::CaseInsensitive),
                  qPrintable(result.standardError));
-        QCOMPARE(Entries(out), QStringList{"c.png"});
+        QCOMPARE(FolderEntries(out), QStringList{"c.png"});
 
         result = Convert({"--action", "save", "--destination", out, in + "/a.mp4"}, temporary);
         QCOMPARE(result.exitCode, 1);
-        QVERIFY2(result.standardError.contains("mirelon-convert: " + in + "/a.mp4: Save Faces as Separate Images does not take videos"),
+        QVERIFY2(result.standardError.contains("mirelon-convert: " + in + "/a.mp4: Save Faces as Separate Images does not take videos", Qt::CaseInsensitive),
                  qPrintable(result.standardError));
-        QCOMPARE(Entries(out), QStringList{"c.png"});
-        QCOMPARE(Entries(temporary), QStringList());
+        QCOMPARE(FolderEntries(out), QStringList{"c.png"});
+        QCOMPARE(FolderEntries(temporary), QStringList());
     }
 
     void sigtermMidVideoLeavesNothing()
@@ -125,8 +119,8 @@ private slots:
         ::kill(qint64(process.processId()), SIGTERM);
         QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitCode(), 143);
-        QCOMPARE(Entries(out), QStringList());
-        QCOMPARE(Entries(temporary), QStringList());
+        QCOMPARE(FolderEntries(out), QStringList());
+        QCOMPARE(FolderEntries(temporary), QStringList());
     }
 };
 
