@@ -1,6 +1,6 @@
 #include "platform/GroupWatcher.h"
+#include "app/MainWindow.h"
 #include "app/MirelonApplication.h"
-#include "app/TAppForm.h"
 #include "platform/NamedLock.h"
 
 int main(int argc, char *argv[])
@@ -11,7 +11,7 @@ int main(int argc, char *argv[])
     StartGroupWatcher(); // the runs' processes end with the window, however it ends
     MirelonApplication::SetUpIdentity();
 
-    TAppForm AppForm;
-    AppForm.show();
+    MainWindow mainWindow;
+    mainWindow.show();
     return MirelonApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "imagelist/ImageListView.h"
 
 #include "imagelist/DroppedPaths.h"
+#include "imagelist/ImageListModel.h"
 
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -12,8 +13,9 @@ namespace {
 const QString entryDragType = QStringLiteral("application/x-mirelon-image-entry");
 } // namespace
 
-ImageListView::ImageListView(QWidget *parent) : QTreeWidget(parent)
+ImageListView::ImageListView(ImageListModel *model, QWidget *parent) : QTreeView(parent), model_(model)
 {
+    setModel(model);
     setDragEnabled(true);
     setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DragDrop);
@@ -27,12 +29,12 @@ void ImageListView::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    QTreeWidget::keyPressEvent(event);
+    QTreeView::keyPressEvent(event);
 }
 
 void ImageListView::startDrag(Qt::DropActions)
 {
-    if (selectedItems().isEmpty())
+    if (!selectionModel()->hasSelection())
         return;
     // Our own drag instead of the item view's: the view would remove the selected rows after a
     // move, while here the drop handler alone decides what moves.
@@ -63,7 +65,7 @@ void ImageListView::dragEnterEvent(QDragEnterEvent *event)
 
 void ImageListView::dragMoveEvent(QDragMoveEvent *event)
 {
-    QTreeWidget::dragMoveEvent(event); // scrolls the list when the pointer nears an edge
+    QTreeView::dragMoveEvent(event); // scrolls the list when the pointer nears an edge
     takeDrag(*event);
 }
 

@@ -1,14 +1,18 @@
 #pragma once
 #include <QStringList>
-#include <QTreeWidget>
+#include <QTreeView>
 
-// The image list control: a report-style tree that reorders its entries by dragging inside it,
-// hands files dropped from a file manager on to its owner, and reports the Delete key.
-class ImageListView : public QTreeWidget {
+class ImageListModel;
+
+// The image list control: a report-style view of an ImageListModel that reorders its entries by
+// dragging inside it, hands files dropped from a file manager on to its owner, and reports the
+// Delete key.
+class ImageListView : public QTreeView {
     Q_OBJECT
 
 public:
-    explicit ImageListView(QWidget *parent = nullptr);
+    explicit ImageListView(ImageListModel *model, QWidget *parent = nullptr);
+    ImageListModel &imageModel() const { return *model_; }
 
 signals:
     // Delete pressed in the list, with or without Shift, Ctrl or Alt.
@@ -29,4 +33,6 @@ private:
     // Accepts the drag (entries of this list, or files from elsewhere) with the fitting action,
     // or ignores it; true when accepted.
     bool takeDrag(QDropEvent &event) const;
+
+    ImageListModel *model_;
 };

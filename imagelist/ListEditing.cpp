@@ -1,50 +1,24 @@
 #include "imagelist/ListEditing.h"
 
-#include "imagelist/ImageEntry.h"
+#include "imagelist/ImageListModel.h"
+#include "imagelist/ImageListView.h"
 
 #include <QItemSelectionModel>
-#include <QTreeWidget>
 #include <algorithm>
 
 namespace {
-// Keeps the list from repainting while entries are shuffled; restores it on every way out.
-class RedrawSuspended {
-public:
-    explicit RedrawSuspended(QTreeWidget &list) : list(list), wasEnabled(list.updatesEnabled())
-    {
-        list.setUpdatesEnabled(false);
-    }
-    ~RedrawSuspended() { list.setUpdatesEnabled(wasEnabled); }
-    RedrawSuspended(const RedrawSuspended &) = delete;
-    RedrawSuspended &operator=(const RedrawSuspended &) = delete;
-
-private:
-    QTreeWidget &list;
-    bool wasEnabled;
-};
-
-// Selects the entry, makes it the keyboard's current item without touching other selections,
+// Selects the entry, makes it the keyboard's current entry without touching other selections,
 // and scrolls it into view.
-void SelectAndReveal(QTreeWidget &list, QTreeWidgetItem *entry)
+void SelectAndReveal(ImageListView &list, int row)
 {
-    list.setCurrentItem(entry, 0, QItemSelectionModel::NoUpdate);
-    entry->setSelected(true);
-    list.scrollToItem(entry);
-}
-
-// Inserts a copy of the entry's content at `position` (counted with the entry still in the
-// list), removes the entry and returns the copy.
-QTreeWidgetItem *MoveContent(QTreeWidget &list, QTreeWidgetItem *entry, int position)
-{
-    auto *moved = new QTreeWidgetItem;
-    CopyEntryContent(*entry, *moved);
-    list.insertTopLevelItem(position, moved);
-    delete entry;
-    return moved;
+    const QModelIndex index = list.model()->index(row, 0);
+    list.selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    list.selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    list.scrollTo(index);
 }
 } // namespace
 
-int CurrentEntryIndex(const QTreeWidget &list)
+int CurrentEntryIndex(const ImageListView &list)
 {
     const QModelIndexList rows = list.selectionModel()->selectedRows();
     if (rows.isEmpty())
@@ -54,77 +28,69 @@ int CurrentEntryIndex(const QTreeWidget &list)
         ->row();
 }
 
-void SwapItems(QTreeWidget &list, int a, int b)
+void MoveItem(ImageListView &list, int from, int to)
 {
-    QTreeWidgetItem *entryA = list.topLevelItem(a);
-    QTreeWidgetItem *entryB = list.topLevelItem(b);
-    if (!entryA || !entryB)
+    ImageListModel &model = list.imageModel();
+    if (from < 0 || from >= model.count() || to < 0 || to >= model.count())
         return;
-    {
-        RedrawSuspended suspended(list);
-        QTreeWidgetItem temporary;
-        CopyEntryContent(*entryA, temporary);
-        CopyEntryContent(*entryB, *entryA);
-        CopyEntryContent(temporary, *entryB);
-    }
-    entryA->setSelected(false);
-    SelectAndReveal(list, entryB);
+    model.moveEntry(from, to);
+    SelectAndReveal(list, to);
 }
 
-void MoveItem(QTreeWidget &list, int from, int to)
+namespace {
+// One step up or down: the two entries change places; the one that moved in is unselected and
+// the moved entry selected.
+void SwapWithNeighbour(ImageListView &list, int from, int to)
 {
-    QTreeWidgetItem *taken = list.topLevelItem(from);
-    if (!taken || to < 0 || to >= list.topLevelItemCount())
-        return;
-    QTreeWidgetItem *moved = nullptr;
-    {
-        RedrawSuspended suspended(list);
-        moved = MoveContent(list, taken, from < to ? to + 1 : to);
-    }
-    SelectAndReveal(list, moved);
+    list.imageModel().moveEntry(from, to);
+    list.selectionModel()->select(list.model()->index(from, 0), QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    SelectAndReveal(list, to);
 }
+} // namespace
 
-void MoveCurrentUp(QTreeWidget &list)
+void MoveCurrentUp(ImageListView &list)
 {
     const int i = CurrentEntryIndex(list);
     if (i >= 0)
-        SwapItems(list, i, std::max(i - 1, 0));
+        SwapWithNeighbour(list, i, std::max(i - 1, 0));
 }
 
-void MoveCurrentDown(QTreeWidget &list)
+void MoveCurrentDown(ImageListView &list)
 {
     const int i = CurrentEntryIndex(list);
     if (i >= 0)
-        SwapItems(list, i, std::min(i + 1, list.topLevelItemCount() - 1));
+        SwapWithNeighbour(list, i, std::min(i + 1, list.imageModel().count() - 1));
 }
 
-void MoveCurrentToTop(QTreeWidget &list)
+void MoveCurrentToTop(ImageListView &list)
 {
     const int i = CurrentEntryIndex(list);
     if (i >= 0)
         MoveItem(list, i, 0);
 }
 
-void MoveCurrentToBottom(QTreeWidget &list)
+void MoveCurrentToBottom(ImageListView &list)
 {
     const int i = CurrentEntryIndex(list);
     if (i >= 0)
-        MoveItem(list, i, list.topLevelItemCount() - 1);
+        MoveItem(list, i, list.imageModel().count() - 1);
 }
 
-void MoveCurrentBefore(QTreeWidget &list, const QTreeWidgetItem *target)
+void MoveCurrentBefore(ImageListView &list, int target)
 {
     const int current = CurrentEntryIndex(list);
-    const int before = target ? list.indexOfTopLevelItem(const_cast<QTreeWidgetItem *>(target)) : -1;
-    if (current < 0 || before < 0)
+    if (current < 0 || target < 0 || target >= list.imageModel().count())
         return;
-    MoveContent(list, list.topLevelItem(current), before);
+    const int to = current < target ? target - 1 : target;
+    list.imageModel().moveEntry(current, to);
+    const QModelIndex moved = list.model()->index(to, 0);
+    list.selectionModel()->select(moved, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
 }
 
-void DeleteSelectedEntries(QTreeWidget &list)
+void DeleteSelectedEntries(ImageListView &list)
 {
-    RedrawSuspended suspended(list);
-    for (int i = list.topLevelItemCount() - 1; i >= 0; --i)
-        if (list.topLevelItem(i)->isSelected())
-            delete list.topLevelItem(i);
+    QList<int> rows;
+    for (const QModelIndex &index : list.selectionModel()->selectedRows())
+        rows.append(index.row());
+    list.imageModel().removeEntries(rows);
 }

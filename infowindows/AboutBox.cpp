@@ -77,7 +77,7 @@ private:
 };
 } // namespace
 
-TAboutBox::TAboutBox(QWidget *parent, RandomBelow random)
+AboutBox::AboutBox(QWidget *parent, RandomBelow random)
     : QDialog(parent), Rain(std::move(random)), LicenseFolder(ExecutableFolder())
 {
     Q_INIT_RESOURCE(infowindows);
@@ -100,9 +100,9 @@ TAboutBox::TAboutBox(QWidget *parent, RandomBelow random)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-TAboutBox::~TAboutBox() = default;
+AboutBox::~AboutBox() = default;
 
-void TAboutBox::buildControls()
+void AboutBox::buildControls()
 {
     QPalette panelPalette = palette();
     panelPalette.setColor(QPalette::Window, Qt::black);
@@ -149,81 +149,81 @@ void TAboutBox::buildControls()
     VirtualImage1->setScaledContents(true);
     VirtualImage1->setAccessibleName(QStringLiteral("Application icon"));
 
-    Label2 = new QLabel(Panel1);
-    Label2->setGeometry(49, 122, 290, 40);
-    Label2->setWordWrap(true);
-    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label2->setFont(pixelFont(font(), 16));
+    nameAndVersionLabel = new QLabel(Panel1);
+    nameAndVersionLabel->setGeometry(49, 122, 290, 40);
+    nameAndVersionLabel->setWordWrap(true);
+    nameAndVersionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    nameAndVersionLabel->setFont(pixelFont(font(), 16));
 
-    BitBtn1 = new QPushButton(Panel1);
-    BitBtn1->setGeometry(49, 226, 122, 33);
-    BitBtn1->setFont(pixelFont(font(), 16));
-    BitBtn2 = new QPushButton(Panel1);
-    BitBtn2->setGeometry(177, 226, 122, 33);
-    BitBtn2->setFont(pixelFont(font(), 16));
-    BitBtn2->setLayoutDirection(Qt::RightToLeft); // the arrow sits on the right of the caption
-    BitBtn2->setIconSize(QSize(16, 16));
-    BitBtn2->setAccessibleDescription(QStringLiteral("Opens a menu with acknowledgements, uninstall help and the licence"));
+    okButton = new QPushButton(Panel1);
+    okButton->setGeometry(49, 226, 122, 33);
+    okButton->setFont(pixelFont(font(), 16));
+    infoButton = new QPushButton(Panel1);
+    infoButton->setGeometry(177, 226, 122, 33);
+    infoButton->setFont(pixelFont(font(), 16));
+    infoButton->setLayoutDirection(Qt::RightToLeft); // the arrow sits on the right of the caption
+    infoButton->setIconSize(QSize(16, 16));
+    infoButton->setAccessibleDescription(QStringLiteral("Opens a menu with acknowledgements, uninstall help and the licence"));
 
-    Label5 = new QLabel(Panel1);
+    websiteLabel = new QLabel(Panel1);
     const int linkHeight = 16;
-    Label5->setGeometry(4, 291 - 1 - 3 - linkHeight, 342, linkHeight);
-    Label5->setAlignment(Qt::AlignCenter);
+    websiteLabel->setGeometry(4, 291 - 1 - 3 - linkHeight, 342, linkHeight);
+    websiteLabel->setAlignment(Qt::AlignCenter);
     QFont linkFont = pixelFont(font(), 13);
     linkFont.setUnderline(true);
-    Label5->setFont(linkFont);
-    Label5->setCursor(Qt::PointingHandCursor);
-    Label5->setFocusPolicy(Qt::TabFocus); // reachable from the keyboard; Enter opens the site
-    Label5->setTextInteractionFlags(Qt::LinksAccessibleByKeyboard | Qt::LinksAccessibleByMouse);
-    Label5->setTextFormat(Qt::RichText);
-    connect(Label5, &QLabel::linkActivated, this, &TAboutBox::Label5Click);
+    websiteLabel->setFont(linkFont);
+    websiteLabel->setCursor(Qt::PointingHandCursor);
+    websiteLabel->setFocusPolicy(Qt::TabFocus); // reachable from the keyboard; Enter opens the site
+    websiteLabel->setTextInteractionFlags(Qt::LinksAccessibleByKeyboard | Qt::LinksAccessibleByMouse);
+    websiteLabel->setTextFormat(Qt::RichText);
+    connect(websiteLabel, &QLabel::linkActivated, this, &AboutBox::Label5Click);
 
     PopupMenu1 = new QMenu(this);
     Credits1 = PopupMenu1->addAction(QString());
     Howtouninstall1 = PopupMenu1->addAction(QString());
     LicensePrivacyPolicy1 = PopupMenu1->addAction(QString());
-    connect(Credits1, &QAction::triggered, this, &TAboutBox::Credits1Click);
-    connect(Howtouninstall1, &QAction::triggered, this, &TAboutBox::Howtouninstall1Click);
-    connect(LicensePrivacyPolicy1, &QAction::triggered, this, &TAboutBox::LicensePrivacyPolicy1Click);
+    connect(Credits1, &QAction::triggered, this, &AboutBox::Credits1Click);
+    connect(Howtouninstall1, &QAction::triggered, this, &AboutBox::Howtouninstall1Click);
+    connect(LicensePrivacyPolicy1, &QAction::triggered, this, &AboutBox::LicensePrivacyPolicy1Click);
 
     tmTimer = new QTimer(this);
-    connect(tmTimer, &QTimer::timeout, this, &TAboutBox::tmTimerTimer);
+    connect(tmTimer, &QTimer::timeout, this, &AboutBox::tmTimerTimer);
     TimerEgg = new QTimer(this);
-    connect(TimerEgg, &QTimer::timeout, this, &TAboutBox::TimerEggTimer);
+    connect(TimerEgg, &QTimer::timeout, this, &AboutBox::TimerEggTimer);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &TAboutBox::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TAboutBox::BitBtn2Click);
+    connect(okButton, &QPushButton::clicked, this, &AboutBox::closeBox);
+    connect(infoButton, &QPushButton::clicked, this, &AboutBox::showInfoMenu);
 
     Drag = new WindowDragFilter(this);
     for (QWidget *dragSource : {static_cast<QWidget *>(Panel1), static_cast<QWidget *>(Image2),
-                                static_cast<QWidget *>(Label2), static_cast<QWidget *>(VirtualImage1),
+                                static_cast<QWidget *>(nameAndVersionLabel), static_cast<QWidget *>(VirtualImage1),
                                 static_cast<QWidget *>(ImageEgg)})
         Drag->DragFrom(dragSource);
     // Installed after the drag filter, so that double-clicks on the pictures reach this one first.
     VirtualImage1->installEventFilter(this);
     ImageEgg->installEventFilter(this);
 
-    setTabOrder(BitBtn1, BitBtn2);
-    setTabOrder(BitBtn2, Label5);
-    BitBtn1->setFocus();
+    setTabOrder(okButton, infoButton);
+    setTabOrder(infoButton, websiteLabel);
+    okButton->setFocus();
 }
 
-void TAboutBox::FormCreate()
+void AboutBox::FormCreate()
 {
     StartMatrix();
     setWindowTitle(QStringLiteral("About %1").arg(AppProductName));
-    Label2->setText(AppProductName + QLatin1Char(' ') + AppVersion);
-    BitBtn1->setText(QStringLiteral("OK"));
-    BitBtn2->setText(QStringLiteral("Info"));
+    nameAndVersionLabel->setText(AppProductName + QLatin1Char(' ') + AppVersion);
+    okButton->setText(QStringLiteral("OK"));
+    infoButton->setText(QStringLiteral("Info"));
     Credits1->setText(QStringLiteral("Acknowledgements..."));
     Howtouninstall1->setText(QStringLiteral("How to uninstall..."));
     LicensePrivacyPolicy1->setText(QStringLiteral("License..."));
 
     // The link: the site's host, lime and underlined, its address as the tooltip.
-    Label5->setText(QStringLiteral("<a href=\"%1\" style=\"color:#00ff00;\">%2</a>")
+    websiteLabel->setText(QStringLiteral("<a href=\"%1\" style=\"color:#00ff00;\">%2</a>")
                         .arg(SiteAddress().toHtmlEscaped(), SiteHost().toHtmlEscaped()));
-    Label5->setToolTip(SiteAddress());
-    Label5->setAccessibleName(SiteHost());
+    websiteLabel->setToolTip(SiteAddress());
+    websiteLabel->setAccessibleName(SiteHost());
 
     AddAppIconToCollection(AppIconCollection, QStringLiteral("AppIcon"));
     HighDPIImageYukle();
@@ -231,38 +231,38 @@ void TAboutBox::FormCreate()
     PanelEgg->move((width() - PanelEgg->width()) / 2, (height() - PanelEgg->height()) / 2);
 }
 
-QString TAboutBox::SiteHost()
+QString AboutBox::SiteHost()
 {
     return ServiceHost();
 }
 
-QString TAboutBox::SiteAddress()
+QString AboutBox::SiteAddress()
 {
     return QStringLiteral("https://") + SiteHost();
 }
 
-QString TAboutBox::CreditsAddress()
+QString AboutBox::CreditsAddress()
 {
     return QStringLiteral("https://") + SiteHost() + QStringLiteral("/blog/credits-and-acknowledgements/");
 }
 
-QString TAboutBox::UninstallAddress()
+QString AboutBox::UninstallAddress()
 {
     return QStringLiteral("http://") + SiteHost() + QStringLiteral("/blog/how-to-uninstall-korvane-software/");
 }
 
-void TAboutBox::HighDPIImageYukle()
+void AboutBox::HighDPIImageYukle()
 {
     const qreal ratio = devicePixelRatioF();
     Image2->setPixmap(renderPicture(QStringLiteral(":/infowindows/logo.svg"), Image2->size(), ratio));
     ImageEgg->setPixmap(renderPicture(QStringLiteral(":/infowindows/cat.svg"), ImageEgg->size(), ratio));
-    BitBtn2->setIcon(QIcon(renderPicture(QStringLiteral(":/infowindows/arrow.svg"), QSize(16, 16), ratio)));
+    infoButton->setIcon(QIcon(renderPicture(QStringLiteral(":/infowindows/arrow.svg"), QSize(16, 16), ratio)));
     VirtualImage1->setPixmap(AppIconCollection.value(QStringLiteral("AppIcon")).pixmap(QSize(32, 32), ratio));
 }
 
 // The matrix rain.
 
-void TAboutBox::StartMatrix()
+void AboutBox::StartMatrix()
 {
     Rain.RestartTick();
     const QSize outer = frameGeometry().size();
@@ -272,7 +272,7 @@ void TAboutBox::StartMatrix()
     tmTimer->start(50);
 }
 
-void TAboutBox::ResetMatrix()
+void AboutBox::ResetMatrix()
 {
     const qreal ratio = devicePixelRatioF();
     canvas = QImage(size() * ratio, QImage::Format_RGB32);
@@ -282,7 +282,7 @@ void TAboutBox::ResetMatrix()
     update();
 }
 
-void TAboutBox::tmTimerTimer()
+void AboutBox::tmTimerTimer()
 {
     QRegion touched;
     {
@@ -298,19 +298,19 @@ void TAboutBox::tmTimerTimer()
         update(touched);
 }
 
-void TAboutBox::paintEvent(QPaintEvent *)
+void AboutBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), canvas);
 }
 
-void TAboutBox::resizeEvent(QResizeEvent *event)
+void AboutBox::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
     ResetMatrix();
 }
 
-void TAboutBox::showEvent(QShowEvent *event)
+void AboutBox::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (!screenWatched && windowHandle()) {
@@ -325,7 +325,7 @@ void TAboutBox::showEvent(QShowEvent *event)
 
 // The hidden picture.
 
-void TAboutBox::Image1DblClick()
+void AboutBox::Image1DblClick()
 {
     if (!Egg.IconDoubleClicked())
         return;
@@ -337,14 +337,14 @@ void TAboutBox::Image1DblClick()
                                      current ? current->logicalDotsPerInch() : 96.0));
 }
 
-void TAboutBox::TimerEggTimer()
+void AboutBox::TimerEggTimer()
 {
     if (!Egg.Tick(width()))
         TimerEgg->stop();
     Panel1->move(Egg.PanelLeft, Panel1->y());
 }
 
-void TAboutBox::ImageEggDblClick()
+void AboutBox::ImageEggDblClick()
 {
     if (!Egg.PictureDoubleClicked(width(), Panel1->width()))
         return;
@@ -352,7 +352,7 @@ void TAboutBox::ImageEggDblClick()
     Panel1->move(Egg.PanelLeft, Panel1->y());
 }
 
-bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
+bool AboutBox::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonDblClick) {
         if (watched == VirtualImage1) {
@@ -369,32 +369,32 @@ bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
 
 // Buttons, menu and links.
 
-void TAboutBox::BitBtn1Click()
+void AboutBox::closeBox()
 {
     close();
 }
 
-void TAboutBox::BitBtn2Click()
+void AboutBox::showInfoMenu()
 {
-    PopupMenuBelow(BitBtn2, PopupMenu1);
+    PopupMenuBelow(infoButton, PopupMenu1);
 }
 
-void TAboutBox::Label5Click()
+void AboutBox::Label5Click()
 {
     OpenAddress(QUrl(SiteAddress()));
 }
 
-void TAboutBox::Credits1Click()
+void AboutBox::Credits1Click()
 {
     OpenAddress(QUrl(CreditsAddress()));
 }
 
-void TAboutBox::Howtouninstall1Click()
+void AboutBox::Howtouninstall1Click()
 {
     OpenAddress(QUrl(UninstallAddress()));
 }
 
-void TAboutBox::LicensePrivacyPolicy1Click()
+void AboutBox::LicensePrivacyPolicy1Click()
 {
     const QString licenseFile = LicenseFolder + QStringLiteral("/license.txt");
     if (QFileInfo(licenseFile).isFile())

@@ -22,12 +22,12 @@ class QUrl;
 // The About window: the maker's logo, the application's icon, name and version on a central
 // panel over a black window in which the letters of "kor" rain down. A double click on the
 // icon slides the panel away and uncovers a hidden picture.
-class TAboutBox : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TAboutBox(QWidget *parent = nullptr, RandomBelow random = SystemRandom());
-    ~TAboutBox() override;
+    explicit AboutBox(QWidget *parent = nullptr, RandomBelow random = SystemRandom());
+    ~AboutBox() override;
 
     // Host of the maker's web site and the addresses the window opens.
     static QString SiteHost();
@@ -39,10 +39,10 @@ public:
     QLabel *Image2 = nullptr;
     QFrame *Bevel1 = nullptr;
     QLabel *VirtualImage1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QPushButton *BitBtn1 = nullptr;
-    QPushButton *BitBtn2 = nullptr;
-    QLabel *Label5 = nullptr;
+    QLabel *nameAndVersionLabel = nullptr;
+    QPushButton *okButton = nullptr;
+    QPushButton *infoButton = nullptr;
+    QLabel *websiteLabel = nullptr;
     QFrame *PanelEgg = nullptr;
     QLabel *ImageEgg = nullptr;
     QMenu *PopupMenu1 = nullptr;
@@ -71,8 +71,8 @@ public:
     std::function<void(QMessageBox::Icon, const QString &title, const QString &text)> ShowMessage;
 
 public slots:
-    void BitBtn1Click();
-    void BitBtn2Click();
+    void closeBox();
+    void showInfoMenu();
     void Label5Click();
     void Credits1Click();
     void Howtouninstall1Click();

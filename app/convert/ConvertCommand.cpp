@@ -1,6 +1,6 @@
 #include "app/convert/ConvertCommand.h"
 
-#include "app/convert/PictureOutputs.h"
+#include "processing/PictureOutputs.h"
 #include "platform/AppPaths.h"
 #include "platform/Errors.h"
 #include "processing/BatchRun.h"
@@ -24,8 +24,8 @@ const QString PrivateFolderPrefix = QStringLiteral("mirelon-convert-");
 ConvertCommand::ConvertCommand(const ConvertOptions &options, const QStringList &pictures, const QString &phpDir,
                                const QString &destination, bool terminal)
     : options_(options), pictures_(pictures), phpDir_(phpDir), libraryPath_(LibraryPath(ExecutableFolder())),
-      destination_(destination), report_(stderr, terminal, int(pictures.size())), states_(size_t(pictures.size()), State::Waiting),
-      isVideo_(size_t(pictures.size()), false)
+      destination_(destination), report_(stderr, terminal, int(pictures.size())), isVideo_(size_t(pictures.size()), false),
+      publisher_(int(pictures.size()), [this](int index) { publish(index); })
 {
     connect(&signals_, &StopSignals::stopRequested, this, [this] {
         if (run_)
@@ -109,10 +109,7 @@ PreparedImage ConvertCommand::prepare(qsizetype index, const QString &picture)
 
 void ConvertCommand::imageEnded(int index, const QString &failure, const QString &output)
 {
-    if (failure.isEmpty()) {
-        states_[size_t(index)] = State::Succeeded;
-    } else {
-        states_[size_t(index)] = State::Failed;
+    if (!failure.isEmpty()) {
         ++done_;
         ++failed_;
         report_.pictureFailed(pictures_[index], failure);
@@ -120,25 +117,11 @@ void ConvertCommand::imageEnded(int index, const QString &failure, const QString
             report_.pictureOutput(output);
         QDir(stagingFolder(index)).removeRecursively();
     }
-    publishInOrder(false);
-}
-
-// Moves the outputs of every succeeded picture whose predecessors have all ended. When the run
-// is stopping, the pictures still running have been ended: the finished ones after them go too.
-void ConvertCommand::publishInOrder(bool stopping)
-{
-    for (; nextToPublish_ < int(states_.size()); ++nextToPublish_) {
-        const State state = states_[size_t(nextToPublish_)];
-        if (state == State::Waiting && !stopping)
-            return;
-        if (state == State::Succeeded)
-            publish(nextToPublish_);
-    }
+    publisher_.ended(index, failure.isEmpty());
 }
 
 void ConvertCommand::publish(int index)
 {
-    states_[size_t(index)] = State::Published;
     ++done_;
     const QString staging = stagingFolder(index);
     try {
@@ -166,7 +149,8 @@ QList<StagedOutput> ConvertCommand::stagedOutputs(int index) const
 
 void ConvertCommand::runEnded()
 {
-    publishInOrder(true);
+    // The pictures still running have been ended: the finished ones after them go too.
+    publisher_.finish();
     // A picture that could not even be prepared (its script not written) ends the run there.
     const QString error = run_->summary().error;
     if (!error.isEmpty())

@@ -1,8 +1,9 @@
 #pragma once
 #include "app/convert/ConvertOptions.h"
 #include "app/convert/ConvertReport.h"
-#include "app/convert/PictureOutputs.h"
+#include "processing/PictureOutputs.h"
 #include "app/convert/StopSignals.h"
+#include "processing/InOrderPublisher.h"
 
 #include "platform/PrivateRunFolder.h"
 
@@ -30,12 +31,9 @@ public:
     bool start();
 
 private:
-    enum class State { Waiting, Succeeded, Failed, Published };
-
     QString stagingFolder(int index) const;
     PreparedImage prepare(qsizetype index, const QString &picture);
     void imageEnded(int index, const QString &failure, const QString &output);
-    void publishInOrder(bool stopping);
     void publish(int index);
     QList<StagedOutput> stagedOutputs(int index) const;
     void runEnded();
@@ -49,9 +47,8 @@ private:
     ConvertReport report_;
     StopSignals signals_;
     BatchRun *run_ = nullptr;
-    std::vector<State> states_;
     std::vector<bool> isVideo_; // known at the file's turn, by its content
-    int nextToPublish_ = 0;
+    InOrderPublisher publisher_;
     qsizetype lastPrepared_ = -1; // the picture a failed prepare step was for
     int done_ = 0;
     int failed_ = 0;

@@ -3,7 +3,8 @@
 //       writes one JPEG of that size and copies it until the folder holds <count> of them
 //   bench_imagelist_add add <folder>
 //       adds the folder to the main window's list as Add Folder does and prints the figures
-#include "app/TAppForm.h"
+#include "app/MainWindow.h"
+#include "tests/support/MainWindowParts.h"
 #include "imagelist/AddErrorBox.h"
 
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QTreeWidget>
 #include <cstdio>
 #include <sys/resource.h>
 
@@ -56,17 +56,17 @@ int Add(const QString &folder)
 {
     int failures = 0;
     ReportAddError = [&failures](QWidget *, const QString &) { ++failures; };
-    TAppForm form;
+    MainWindow form;
     const long before = PeakResidentKiB();
 
     QElapsedTimer timer;
     timer.start();
-    form.AddFolderFiles(folder);
+    form.addFolder(folder);
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
 
-    const int added = form.ListView1->topLevelItemCount();
-    const QString size = added ? form.ListView1->topLevelItem(0)->text(1) + QStringLiteral(" x ") +
-                                     form.ListView1->topLevelItem(0)->text(2)
+    const int added = ImageModel(form).count();
+    const QString size = added ? EntryText(form, 0, 1) + QStringLiteral(" x ") +
+                                     EntryText(form, 0, 2)
                                : QStringLiteral("-");
     std::printf("added %d files of %s pixels (%d refused) in %.3f s: %.0f files/s\n", added, qPrintable(size),
                 failures, seconds, added / seconds);

@@ -5,6 +5,9 @@
 //                                         with no display at all, rounds alternating; medians
 //   bench_run window [images]             one run in the main window (for timing from outside)
 //   bench_run headless [images]           the same run without any display
+//   bench_run jobs [images] [rounds]      Blur into JPG over photos of 500 x 375 in the window,
+//                                         Jobs=1 against Jobs=0 (every core), rounds alternating;
+//                                         images per second and whether names and bytes match
 //   bench_run stop [megapixels] [rounds]  Stop while the real engine searches a large photo:
 //                                         the time until the run has ended and its processes
 //                                         are gone
@@ -13,23 +16,26 @@
 // a library that returns two fixed faces at once (bench/processing/fixedfaces), placed beside
 // this program together with php/php, as the installed program has them.
 #include "app/AppState.h"
-#include "app/TAppForm.h"
+#include "app/MainWindow.h"
+#include "tests/support/MainWindowParts.h"
 #include "platform/AppPaths.h"
 #include "processing/ActionRun.h"
 #include "processing/BatchRun.h"
 #include "processing/PhpRuntime.h"
 
+#include <QPushButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLineEdit>
+#include <QMap>
+#include <QThread>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -85,17 +91,17 @@ void waitUntil(const std::function<bool()> &done)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-// One Mark run in the shown main window, through Convert; seconds.
-double windowRun(TAppForm &form, const QStringList &images, const QString &destination)
+// One run of the chosen action in the shown main window, through Convert; seconds.
+double windowRun(MainWindow &form, const QStringList &images, const QString &destination, QSize size = QSize(160, 120))
 {
-    form.ListView1->clear();
+    ImageModel(form).clear();
     for (const QString &image : images)
-        form.ListView1->addTopLevelItem(new QTreeWidgetItem(QStringList{image, "160", "120"}));
-    form.Edit1->setText(destination);
+        ImageModel(form).append(image, size);
+    Part<QLineEdit>(form, "destinationEdit")->setText(destination);
     QElapsedTimer clock;
     clock.start();
-    form.Button1Click();
-    waitUntil([&form] { return !form.RunInProgress(); });
+    Part<QPushButton>(form, "convertButton")->click();
+    waitUntil([&form] { return !form.runInProgress(); });
     return clock.nsecsElapsed() / 1e9;
 }
 
@@ -172,6 +178,55 @@ int benchStop(const QString &work, int megapixels, int rounds)
                 *std::max_element(latencies.begin(), latencies.end()) <= 500 ? "met" : "NOT met");
     return 0;
 }
+// The files of `folder` by name, with their bytes.
+QMap<QString, QByteArray> folderContent(const QString &folder)
+{
+    QMap<QString, QByteArray> content;
+    for (const QString &name : QDir(folder).entryList(QDir::Files)) {
+        QFile file(folder + QLatin1Char('/') + name);
+        file.open(QIODevice::ReadOnly);
+        content.insert(name, file.readAll());
+    }
+    return content;
+}
+
+int benchJobs(MainWindow &form, const QString &work, int count, int rounds)
+{
+    QStringList images;
+    for (int i = 0; i < count; ++i) {
+        images << work + QStringLiteral("/photo %1.jpg").arg(i + 1);
+        writePhoto(images.last(), 500, 375, i);
+    }
+    Part<QComboBox>(form, "actionCombo")->setCurrentText(QStringLiteral("Blur Faces in Image"));
+    Part<QComboBox>(form, "formatCombo")->setCurrentText(QStringLiteral("JPG"));
+    form.show();
+    std::printf("Blur Faces in Image into JPG, %d JPEG photos of 500 x 375, the fixed-face library beside the program;\n"
+                "Jobs=1 against Jobs=0 (%d cores), %d rounds alternating.\n\n"
+                "| Round | Jobs=1 (images/s) | every core (images/s) | Ratio | Same names and bytes |\n|---:|---:|---:|---:|---|\n",
+                count, QThread::idealThreadCount(), rounds);
+    QList<double> ratios;
+    bool allSame = true;
+    for (int r = 0; r < rounds; ++r) {
+        double seconds[2];
+        QMap<QString, QByteArray> outputs[2];
+        for (int j = 0; j < 2; ++j) {
+            SettingsIni.setValue(QStringLiteral("Settings"), QStringLiteral("Jobs"), j == 0 ? QStringLiteral("1") : QStringLiteral("0"));
+            const QString out = work + QStringLiteral("/jobs-%1-%2").arg(r).arg(j);
+            seconds[j] = windowRun(form, images, out, QSize(500, 375));
+            outputs[j] = folderContent(out);
+            QDir(out).removeRecursively();
+        }
+        const bool same = outputs[0] == outputs[1] && outputs[0].size() == count;
+        allSame = allSame && same;
+        ratios << seconds[0] / seconds[1];
+        std::printf("| %d | %.1f | %.1f | %.2f | %s |\n", r + 1, count / seconds[0], count / seconds[1], ratios.last(),
+                    same ? "yes" : "NO");
+        std::fflush(stdout);
+    }
+    std::printf("\nMedian ratio %.2f; goal >= 1.7: %s; outputs identical: %s.\n", median(ratios),
+                median(ratios) >= 1.7 ? "met" : "NOT met", allSame ? "yes" : "NO");
+    return 0;
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -184,16 +239,18 @@ int main(int argc, char *argv[])
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("progress");
     const auto number = [&](int at, int fallback) { return argc > at ? QString::fromLocal8Bit(argv[at]).toInt() : fallback; };
 
-    TAppForm form; // chooses SettingsDir and opens the settings
+    MainWindow form; // chooses SettingsDir and opens the settings
     SettingsDir = WithTrailingSlash(work.path());
 
     if (mode == QLatin1String("stop"))
         return benchStop(work.path(), number(2, 50), number(3, 5));
+    if (mode == QLatin1String("jobs"))
+        return benchJobs(form, work.path(), number(2, 200), number(3, 3));
 
     const QString library = LibraryPath(ExecutableFolder());
     const QStringList images = smallImages(work.path(), number(2, 200));
-    form.ComboBoxAction->setCurrentText(QStringLiteral("Mark Faces in Image"));
-    form.ComboBoxExtension->setCurrentText(QStringLiteral("PNG"));
+    Part<QComboBox>(form, "actionCombo")->setCurrentText(QStringLiteral("Mark Faces in Image"));
+    Part<QComboBox>(form, "formatCombo")->setCurrentText(QStringLiteral("PNG"));
     form.show();
 
     int round = 0;

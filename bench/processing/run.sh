@@ -9,3 +9,5 @@ export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 build/bench/processing/bench_run progress "${1:-200}" "${2:-5}"
 echo
 build/bench/processing/bench_run stop 50 5
+echo
+build/bench/processing/bench_run jobs 200 3

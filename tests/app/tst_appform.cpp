@@ -1,4 +1,5 @@
-#include "app/TAppForm.h"
+#include "app/MainWindow.h"
+#include "tests/support/MainWindowParts.h"
 #include "platform/AppIdentity.h"
 
 #include <QAction>
@@ -10,7 +11,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
-#include <QTreeWidget>
 
 class TestAppForm : public QObject {
     Q_OBJECT
@@ -30,27 +30,26 @@ private slots:
         QFETCH(QString, product);
         QFETCH(QString, tail);
         qputenv("MIRELON_SERVICE_HOST", "127.0.0.1:9");
-        QCOMPARE(TAppForm::HelpAddress(product), QStringLiteral("http://127.0.0.1:9") + tail);
+        QCOMPARE(MainWindow::helpAddress(product), QStringLiteral("http://127.0.0.1:9") + tail);
     }
 
     void controlsAndTexts()
     {
-        TAppForm form;
+        MainWindow form;
         QCOMPARE(form.windowTitle(), QStringLiteral("KORVANE - Mirelon")); // from the embedded version block
         QCOMPARE(AppVersion, QStringLiteral("1.1"));
-        QCOMPARE(form.ComboBoxAction->count(), 4);
-        QCOMPARE(form.ComboBoxAction->currentText(), QStringLiteral("Mark Faces in Image"));
-        QCOMPARE(form.ComboBoxAction->itemText(3), QStringLiteral("Export Face Positions"));
-        QCOMPARE(form.ComboBoxExtension->currentText(), QStringLiteral("PNG"));
-        QCOMPARE(form.Button1->text(), QStringLiteral("Convert"));
-        QCOMPARE(form.ListView1->headerItem()->text(0), QStringLiteral("Image File"));
-        QCOMPARE(form.Help2->shortcut(), QKeySequence(Qt::Key_F1));
-        QVERIFY(form.UpdateNotifications1->isChecked());
-        QVERIFY(!form.UpdateNotifications1->isEnabled());
-        QCOMPARE(form.Label2->buddy(), form.Edit1);
-        QCOMPARE(form.Button3->accessibleName(), QStringLiteral("Change Destination Folder"));
-        QCOMPARE(form.ToolButton5->toolTip(), QStringLiteral("Show aboutbox"));
-        QVERIFY(!form.MemoCMD->isVisible());
+        QCOMPARE(Part<QComboBox>(form, "actionCombo")->count(), 4);
+        QCOMPARE(Part<QComboBox>(form, "actionCombo")->currentText(), QStringLiteral("Mark Faces in Image"));
+        QCOMPARE(Part<QComboBox>(form, "actionCombo")->itemText(3), QStringLiteral("Export Face Positions"));
+        QCOMPARE(Part<QComboBox>(form, "formatCombo")->currentText(), QStringLiteral("PNG"));
+        QCOMPARE(Part<QPushButton>(form, "convertButton")->text(), QStringLiteral("Convert"));
+        QCOMPARE(ImageModel(form).headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Image File"));
+        QCOMPARE(Command(form, "onlineHelpAction")->shortcut(), QKeySequence(Qt::Key_F1));
+        QVERIFY(Command(form, "updateNotificationsAction")->isChecked());
+        QVERIFY(!Command(form, "updateNotificationsAction")->isEnabled());
+        QCOMPARE(Part<QLabel>(form, "destinationLabel")->buddy(), Part<QLineEdit>(form, "destinationEdit"));
+        QCOMPARE(Part<QPushButton>(form, "chooseDestinationButton")->accessibleName(), QStringLiteral("Change Destination Folder"));
+        QCOMPARE(Part<QToolButton>(form, "aboutButton")->toolTip(), QStringLiteral("Show aboutbox"));
     }
 };
 

@@ -1,7 +1,8 @@
 // The main window's own commands: Exit, Online Help, the two Add dialogs and the pictures of
 // the menus and the toolbar, each reached the ways a user reaches it.
 #include "platform/AppIdentity.h"
-#include "app/TAppForm.h"
+#include "app/MainWindow.h"
+#include "tests/support/MainWindowParts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -55,16 +56,16 @@ private slots:
         QFETCH(QString, how);
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
-        TAppForm form;
+        MainWindow form;
         form.show();
         QApplication::setActiveWindow(&form);
         QVERIFY(QTest::qWaitForWindowActive(&form));
         if (how == "menu")
-            form.Help2->trigger();
+            Command(form, "onlineHelpAction")->trigger();
         else if (how == "toolbar")
-            QTest::mouseClick(form.ToolButton6, Qt::LeftButton);
+            QTest::mouseClick(Part<QToolButton>(form, "helpButton"), Qt::LeftButton);
         else
-            QTest::keyClick(form.ListView1, Qt::Key_F1);
+            QTest::keyClick(ImageList(form), Qt::Key_F1);
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
         QCOMPARE(catcher.opened, QList<QUrl>{QUrl(QStringLiteral("http://127.0.0.1:9/help/mirelon/"))});
     }
@@ -82,7 +83,7 @@ private slots:
     {
         QFETCH(QString, how);
         QFETCH(int, fileMode);
-        TAppForm form;
+        MainWindow form;
         int seenMode = -1;
         QTimer poll;
         connect(&poll, &QTimer::timeout, [&] {
@@ -97,22 +98,22 @@ private slots:
                 modal->close();
         });
         if (how == "AddFile1")
-            form.AddFile1->trigger();
+            Command(form, "addFilesAction")->trigger();
         else if (how == "AddFolder1")
-            form.AddFolder1->trigger();
+            Command(form, "addFolderAction")->trigger();
         else if (how == "ToolButton1")
-            QTest::mouseClick(form.ToolButton1, Qt::LeftButton);
+            QTest::mouseClick(Part<QToolButton>(form, "addFilesButton"), Qt::LeftButton);
         else
-            QTest::mouseClick(form.ToolButton2, Qt::LeftButton);
+            QTest::mouseClick(Part<QToolButton>(form, "addFolderButton"), Qt::LeftButton);
         QCOMPARE(seenMode, fileMode);
     }
 
     void menuAndToolbarPictures()
     {
-        TAppForm form;
-        for (QAction *item : {form.AddFile1, form.AddFolder1, form.Exit1, form.Help2, form.SendFeedback1, form.About1})
+        MainWindow form;
+        for (QAction *item : {Command(form, "addFilesAction"), Command(form, "addFolderAction"), Command(form, "exitAction"), Command(form, "onlineHelpAction"), Command(form, "sendFeedbackAction"), Command(form, "aboutAction")})
             QVERIFY2(drawsSomething(item->icon()), qPrintable(item->text()));
-        for (QToolButton *button : {form.ToolButton1, form.ToolButton2, form.ToolButton4, form.ToolButton5, form.ToolButton6})
+        for (QToolButton *button : {Part<QToolButton>(form, "addFilesButton"), Part<QToolButton>(form, "addFolderButton"), Part<QToolButton>(form, "feedbackButton"), Part<QToolButton>(form, "aboutButton"), Part<QToolButton>(form, "helpButton")})
             QVERIFY2(drawsSomething(button->icon()), qPrintable(button->text()));
     }
 
@@ -120,10 +121,10 @@ private slots:
     // the process ends. Last: the application's loop is over afterwards.
     void exitEndsTheApplication()
     {
-        TAppForm form;
+        MainWindow form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTimer::singleShot(0, form.Exit1, &QAction::trigger);
+        QTimer::singleShot(0, Command(form, "exitAction"), &QAction::trigger);
         QTimer::singleShot(5000, [] { QApplication::exit(99); }); // Exit did nothing
         QCOMPARE(QApplication::exec(), 0);
         QVERIFY(!form.isVisible());

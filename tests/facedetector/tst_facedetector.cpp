@@ -129,9 +129,14 @@ class TestFaceDetector : public QObject {
         return {};
     }
 
-    ScanResult Scan(const QString &imagePath, const QString &library = Library)
+    ScanResult Scan(const QString &imagePath, const QString &library = Library, const QString &facesFile = QString())
     {
         QProcess php;
+        if (!facesFile.isEmpty()) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("MIRELON_FACES_FILE"), facesFile);
+            php.setProcessEnvironment(environment);
+        }
         php.start(QStringLiteral("php"), {scanScript_, library, imagePath});
         if (!php.waitForFinished(120000))
             qFatal("PHP did not finish");
@@ -443,6 +448,41 @@ private slots:
         const ScanResult result = Scan(faceImage_, library);
         QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
         QCOMPARE(result.faces, QList<QRect>({QRect(10, 90, 7, 7), QRect(50, 20, 8, 8), QRect(50, 80, 9, 9)}));
+    }
+
+    // A faces file named in the environment (a review) stands for the search: its boxes come
+    // back in the library's order and the engine is not run; a bad file is an error, never "no faces".
+    void reviewedFacesFile_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // null: no such file
+        QTest::addColumn<QList<QRect>>("faces");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("boxes, turned") << QByteArray("orientation 6\n50 80 9 9\n10 90 7 7\n") << QList<QRect>{{10, 90, 7, 7}, {50, 80, 9, 9}} << QString();
+        QTest::newRow("every face dropped") << QByteArray("orientation 1\n") << QList<QRect>() << QString();
+        QTest::newRow("malformed") << QByteArray("orientation 1\n10 20 thirty 40\n") << QList<QRect>() << QStringLiteral("malformed");
+        QTest::newRow("no orientation") << QByteArray("10 20 30 40\n") << QList<QRect>() << QStringLiteral("did not say how it turned");
+        QTest::newRow("missing") << QByteArray() << QList<QRect>() << QStringLiteral("cannot read the reviewed faces file");
+    }
+    void reviewedFacesFile()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QList<QRect>, faces);
+        QFETCH(QString, message);
+        const QString library = MakeInstallation(QStringLiteral("reviewed"), "#!/bin/sh\necho 'the engine ran' >&2\nexit 3\n", "stand-in");
+        const QString facesFile = work_.filePath(QStringLiteral("reviewed-%1.faces").arg(QTest::currentDataTag()));
+        if (!content.isNull()) {
+            QFile file(facesFile);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        const ScanResult result = Scan(faceImage_, library, facesFile);
+        if (message.isEmpty()) {
+            QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
+            QCOMPARE(result.faces, faces);
+            QCOMPARE(result.json.value(QStringLiteral("orientation")).toInt(), content.startsWith("orientation 6") ? 6 : 1);
+        } else {
+            QVERIFY2(result.error.contains(message), qPrintable(result.error));
+        }
     }
 
     void unusualPathsWork_data()

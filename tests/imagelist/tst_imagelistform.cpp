@@ -1,5 +1,6 @@
 #include "app/AppState.h"
-#include "app/TAppForm.h"
+#include "app/MainWindow.h"
+#include "tests/support/MainWindowParts.h"
 #include "imagelist/AddErrorBox.h"
 #include "platform/DesktopShell.h"
 #include "platform/RegularFile.h"
@@ -11,12 +12,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,16 +48,13 @@ void WriteText(const QString &path)
     file.write("not a picture");
 }
 
-QStringList Captions(const QTreeWidget &list)
+QStringList Captions(const MainWindow &form)
 {
-    QStringList captions;
-    for (int i = 0; i < list.topLevelItemCount(); ++i)
-        captions.append(list.topLevelItem(i)->text(0));
-    return captions;
+    return ListPaths(form);
 }
 
 // The entries' base names run together: "ABCD".
-QString BaseNames(const QTreeWidget &list)
+QString BaseNames(const MainWindow &list)
 {
     QString names;
     for (const QString &caption : Captions(list))
@@ -65,11 +63,11 @@ QString BaseNames(const QTreeWidget &list)
 }
 
 // A shown window listing A.png, B.png, C.png and D.png of `folder`, in that order.
-void ShowWithEntriesABCD(TAppForm &form, const QString &folder)
+void ShowWithEntriesABCD(MainWindow &form, const QString &folder)
 {
     for (const char *name : {"A", "B", "C", "D"}) {
         WritePicture(folder + "/" + name + ".png");
-        form.Ekle(folder + "/" + name + ".png");
+        form.addImage(folder + "/" + name + ".png");
     }
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -159,26 +157,26 @@ private slots:
         QDir().mkpath(folder + QStringLiteral("/sub"));
         WritePicture(folder + QStringLiteral("/sub/d.png"));
 
-        TAppForm form;
-        form.AddAllFilesInDir(folder);
-        QCOMPARE(Sorted(Captions(*form.ListView1)),
+        MainWindow form;
+        form.addFolder(folder);
+        QCOMPARE(Sorted(Captions(form)),
                  QStringList({folder + "/.hidden.jpg", folder + "/a.PNG", folder + "/c.TIFF"}));
-        const QTreeWidgetItem *tiff = form.ListView1->findItems(folder + "/c.TIFF", Qt::MatchExactly).constFirst();
-        QCOMPARE(tiff->text(1), QStringLiteral("33"));
-        QCOMPARE(tiff->text(2), QStringLiteral("44"));
-        QVERIFY(!tiff->icon(0).isNull());
-        QCOMPARE(form.StatusPanelText(), QStringLiteral("3 files"));
+        const int tiff = int(ListPaths(form).indexOf(folder + "/c.TIFF"));
+        QCOMPARE(EntryText(form, tiff, 1), QStringLiteral("33"));
+        QCOMPARE(EntryText(form, tiff, 2), QStringLiteral("44"));
+        QVERIFY(!ImageModel(form).entry(tiff).icon.isNull());
+        QCOMPARE(form.statusText(), QStringLiteral("3 files"));
         QVERIFY(reports.isEmpty());
 
         // A folder path with its trailing slash gets no second one.
-        form.Clear1Click();
-        form.AddFolderFiles(folder + QLatin1Char('/'));
-        QVERIFY(Captions(*form.ListView1).contains(folder + "/a.PNG"));
+        Command(form, "clearAction")->trigger();
+        form.addFolder(folder + QLatin1Char('/'));
+        QVERIFY(Captions(form).contains(folder + "/a.PNG"));
 
         // A folder that does not exist adds nothing and says nothing.
-        form.Clear1Click();
-        form.AddAllFilesInDir(folder + QStringLiteral("/missing"));
-        QCOMPARE(form.ListView1->topLevelItemCount(), 0);
+        Command(form, "clearAction")->trigger();
+        form.addFolder(folder + QStringLiteral("/missing"));
+        QCOMPARE(ImageModel(form).count(), 0);
         QVERIFY(reports.isEmpty());
     }
 
@@ -197,14 +195,14 @@ private slots:
         WritePicture(QString::fromUtf8("%1/unused.png").arg(folder));
         QVERIFY(::rename((encoded + "/unused.png").constData(), (encoded + "/\xFF\xFE.png").constData()) == 0);
 
-        TAppForm form;
-        form.AddAllFilesInDir(folder);
-        QCOMPARE(Captions(*form.ListView1), QStringList{folder + "/ok.png"});
+        MainWindow form;
+        form.addFolder(folder);
+        QCOMPARE(Captions(form), QStringList{folder + "/ok.png"});
         const QString special = QStringLiteral("Cannot open the file: it is not a regular file (a FIFO, socket or device)");
         QCOMPARE(Sorted(reports), Sorted({AddErrorText(folder + "/x.png", special),
                                           AddErrorText(folder + "/to-fifo.jpg", special),
                                           AddErrorText(folder + QString::fromUtf8("/\uFFFD\uFFFD.png"), UnreadableNameMessage())}));
-        QCOMPARE(form.StatusPanelText(), QStringLiteral("1 file"));
+        QCOMPARE(form.statusText(), QStringLiteral("1 file"));
 
         // The same name reached through a drop (decoded there already) is refused alike.
         reports.clear();
@@ -246,15 +244,15 @@ private slots:
         WritePicture(deep.filePath(longName));
         QVERIFY(deep.filePath(longName).size() > 255);
 
-        TAppForm form;
+        MainWindow form;
         QStringList paths;
         for (const QString &name : dropped)
             paths.append(name == longName ? deep.filePath(name) : name == "." ? folder : folder + "/" + name);
-        form.WMDropFiles(paths);
+        form.addDroppedPaths(paths);
         QStringList expected;
         for (const QString &name : added)
             expected.append(name == longName ? deep.filePath(name) : folder + "/" + name);
-        QCOMPARE(Sorted(Captions(*form.ListView1)), expected);
+        QCOMPARE(Sorted(Captions(form)), expected);
         QCOMPARE(reports.size(), errorBoxes);
     }
 
@@ -263,12 +261,12 @@ private slots:
     {
         const QString folder = MakeFolder(QStringLiteral("dropevents"));
         WritePicture(folder + "/one.png");
-        TAppForm form;
+        MainWindow form;
         QVERIFY(form.acceptDrops());
-        DropUrls(form.ListView1->viewport(), {folder + "/one.png"});
+        DropUrls(ImageList(form)->viewport(), {folder + "/one.png"});
         DropUrls(&form, {folder});
-        QCOMPARE(Captions(*form.ListView1), QStringList({folder + "/one.png", folder + "/one.png"}));
-        QCOMPARE(form.StatusPanelText(), QStringLiteral("2 files"));
+        QCOMPARE(Captions(form), QStringList({folder + "/one.png", folder + "/one.png"}));
+        QCOMPARE(form.statusText(), QStringLiteral("2 files"));
     }
 
     void addingReportsAndDuplicates()
@@ -276,19 +274,19 @@ private slots:
         const QString folder = MakeFolder(QStringLiteral("add"));
         WritePicture(folder + "/photo.png", "jpeg");
         WritePicture(folder + "/same.gif.png", "png", {7, 9});
-        TAppForm form;
+        MainWindow form;
 
-        form.Ekle(folder + "/photo.png");
-        QCOMPARE(form.ListView1->topLevelItemCount(), 0);
+        form.addImage(folder + "/photo.png");
+        QCOMPARE(ImageModel(form).count(), 0);
         QCOMPARE(reports, QStringList{folder + "/photo.png\r\rThe file is not a valid PNG picture"});
-        QCOMPARE(form.StatusPanelText(), QStringLiteral("0 files"));
+        QCOMPARE(form.statusText(), QStringLiteral("0 files"));
 
-        form.Ekle(folder + "/same.gif.png");
-        QCOMPARE(form.StatusPanelText(), QStringLiteral("1 file"));
-        form.Ekle(folder + "/same.gif.png");
-        QCOMPARE(Captions(*form.ListView1), QStringList({folder + "/same.gif.png", folder + "/same.gif.png"}));
-        QCOMPARE(form.ListView1->topLevelItem(1)->text(1), QStringLiteral("7"));
-        QCOMPARE(form.StatusPanelText(), QStringLiteral("2 files"));
+        form.addImage(folder + "/same.gif.png");
+        QCOMPARE(form.statusText(), QStringLiteral("1 file"));
+        form.addImage(folder + "/same.gif.png");
+        QCOMPARE(Captions(form), QStringList({folder + "/same.gif.png", folder + "/same.gif.png"}));
+        QCOMPARE(EntryText(form, 1, 1), QStringLiteral("7"));
+        QCOMPARE(form.statusText(), QStringLiteral("2 files"));
     }
 
     void addFilesDialogWithAllFiles()
@@ -297,7 +295,7 @@ private slots:
         WriteText(folder + "/notes.txt");
         WriteText(folder + "/README"); // no dot: "All Files" must list it too
         WritePicture(folder + "/pic.jpeg", "jpeg", {3, 4});
-        TAppForm form;
+        MainWindow form;
 
         bool listsNameWithoutDot = false;
         OnNextDialog([&listsNameWithoutDot, folder](QFileDialog &dialog) {
@@ -313,7 +311,7 @@ private slots:
             });
             dialog.reject();
         });
-        form.ToolButton1Click();
+        Command(form, "addFilesAction")->trigger();
         QVERIFY(listsNameWithoutDot);
 
         QStringList filters;
@@ -325,12 +323,12 @@ private slots:
             dialog.selectFile(QStringLiteral("\"notes.txt\" \"pic.jpeg\""));
             static_cast<QDialog &>(dialog).accept();
         });
-        form.ToolButton1Click();
+        Command(form, "addFilesAction")->trigger();
         QCOMPARE(filters, QStringList({"Image Files (*.png *.jpg *.jpeg *.gif *.heic *.heif *.avif)",
                                        "Image Files (*.png *.jpg *.jpeg *.gif *.heic *.heif *.avif)",
                                        "Video Files (*.mp4 *.m4v *.mov *.mkv *.webm *.avi)", "All Files (*)"}));
         QCOMPARE(reports, QStringList{folder + "/notes.txt\r\rUnknown picture file extension (.txt)"});
-        QCOMPARE(Captions(*form.ListView1), QStringList{folder + "/pic.jpeg"});
+        QCOMPARE(Captions(form), QStringList{folder + "/pic.jpeg"});
     }
 
     void addFolderDialogWithThreeFolders()
@@ -341,7 +339,7 @@ private slots:
             WritePicture(parent + "/" + name + "/" + name + ".png");
         }
         LastFolder = parent;
-        TAppForm form;
+        MainWindow form;
         QString title, acceptLabel;
         QList<QAbstractItemView::SelectionMode> selectionModes;
         OnNextDialog([&](QFileDialog &dialog) {
@@ -353,11 +351,11 @@ private slots:
             dialog.selectFile(QStringLiteral("\"f2\" \"f1\" \"f3\""));
             static_cast<QDialog &>(dialog).accept();
         });
-        form.ToolButton2Click();
+        Command(form, "addFolderAction")->trigger();
         QCOMPARE(title, QStringLiteral("Select folder:"));
         QCOMPARE(acceptLabel, QStringLiteral("Select"));
         QCOMPARE(selectionModes, QList({QAbstractItemView::ExtendedSelection, QAbstractItemView::ExtendedSelection}));
-        QCOMPARE(Captions(*form.ListView1), QStringList({parent + "/f2/f2.png", parent + "/f1/f1.png", parent + "/f3/f3.png"}));
+        QCOMPARE(Captions(form), QStringList({parent + "/f2/f2.png", parent + "/f1/f1.png", parent + "/f3/f3.png"}));
         QCOMPARE(LastFolder, parent + "/f2");
 
         // The next dialog opens inside the folder chosen last, with no name typed in.
@@ -368,10 +366,10 @@ private slots:
                 typedName = edit->text();
             dialog.reject();
         });
-        form.ToolButton2Click();
+        Command(form, "addFolderAction")->trigger();
         QCOMPARE(openedAt, parent + "/f2");
         QCOMPARE(typedName, QString());
-        QCOMPARE(form.ListView1->topLevelItemCount(), 3);
+        QCOMPARE(ImageModel(form).count(), 3);
         QCOMPARE(LastFolder, parent + "/f2");
     }
 
@@ -386,53 +384,52 @@ private slots:
     {
         QFETCH(QString, how);
         const QString folder = MakeFolder(QStringLiteral("remove"));
-        TAppForm form;
-        QCOMPARE(form.StatusPanelText(), QStringLiteral("0 files"));
+        MainWindow form;
+        QCOMPARE(form.statusText(), QStringLiteral("0 files"));
         for (int i = 0; i < 12; ++i) {
             WritePicture(folder + QStringLiteral("/%1.png").arg(i));
-            form.Ekle(folder + QStringLiteral("/%1.png").arg(i));
+            form.addImage(folder + QStringLiteral("/%1.png").arg(i));
         }
-        QCOMPARE(form.StatusPanelText(), QStringLiteral("12 files"));
-        for (int i = 5; i < 12; ++i)
-            delete form.ListView1->topLevelItem(5);
+        QCOMPARE(form.statusText(), QStringLiteral("12 files"));
+        ImageModel(form).removeEntries({5, 6, 7, 8, 9, 10, 11});
         for (int i : {0, 2, 4})
-            form.ListView1->topLevelItem(i)->setSelected(true);
+            SelectEntry(form, i);
         if (how == "menu")
-            form.Delete1->trigger();
+            Command(form, "deleteSelectedAction")->trigger();
         else
-            QTest::keyClick(form.ListView1, Qt::Key_Delete,
+            QTest::keyClick(ImageList(form), Qt::Key_Delete,
                             how == "key" ? Qt::NoModifier : Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(Captions(*form.ListView1), QStringList({folder + "/1.png", folder + "/3.png"}));
-        QCOMPARE(form.StatusPanelText(), QStringLiteral("2 files"));
+        QCOMPARE(Captions(form), QStringList({folder + "/1.png", folder + "/3.png"}));
+        QCOMPARE(form.statusText(), QStringLiteral("2 files"));
 
-        form.DeleteAll1->trigger();
-        QCOMPARE(form.ListView1->topLevelItemCount(), 0);
-        form.SetStatusPanelText(QStringLiteral("Completed"));
-        form.DeleteAll1->trigger(); // on an empty list
-        QCOMPARE(form.StatusPanelText(), QStringLiteral("0 files"));
+        Command(form, "deleteAllAction")->trigger();
+        QCOMPARE(ImageModel(form).count(), 0);
+        Part<QLabel>(form, "statusText")->setText(QStringLiteral("Completed"));
+        Command(form, "deleteAllAction")->trigger(); // on an empty list
+        QCOMPARE(form.statusText(), QStringLiteral("0 files"));
     }
 
     // The window's drop handler works on the real list geometry: the entry under the point.
     void dragDropOnEntries()
     {
-        TAppForm form;
+        MainWindow form;
         ShowWithEntriesABCD(form, MakeFolder(QStringLiteral("drag")));
-        QTreeWidget &list = *form.ListView1;
-        auto order = [&] { return BaseNames(list); };
+        ImageListView &list = *ImageList(form);
+        auto order = [&] { return BaseNames(form); };
 
-        list.topLevelItem(0)->setSelected(true);
-        form.ListView1DragDrop(list.visualItemRect(list.topLevelItem(2)).center());
+        SelectEntry(form, 0);
+        emit list.entryDropped(EntryRect(form, 2).center());
         QCOMPARE(order(), QStringLiteral("BACD"));
 
-        list.topLevelItem(3)->setSelected(true);
-        form.ListView1DragDrop(list.visualItemRect(list.topLevelItem(0)).center());
+        SelectEntry(form, 3);
+        emit list.entryDropped(EntryRect(form, 0).center());
         QCOMPARE(order(), QStringLiteral("DBAC"));
 
-        list.topLevelItem(1)->setSelected(true);
-        const QRect last = list.visualItemRect(list.topLevelItem(3));
-        form.ListView1DragDrop(QPoint(last.center().x(), last.bottom() + 3 * last.height()));
+        SelectEntry(form, 1);
+        const QRect last = EntryRect(form, 3);
+        emit list.entryDropped(QPoint(last.center().x(), last.bottom() + 3 * last.height()));
         QCOMPARE(order(), QStringLiteral("DBAC"));
-        QCOMPARE(form.StatusPanelText(), QStringLiteral("4 files"));
+        QCOMPARE(form.statusText(), QStringLiteral("4 files"));
     }
 
     // A real mouse drag inside the list: press on A, move, release on C. Drags need a window
@@ -441,12 +438,11 @@ private slots:
     {
         if (QGuiApplication::platformName() == QLatin1String("offscreen"))
             QSKIP("drags do not run on the offscreen platform");
-        TAppForm form;
+        MainWindow form;
         ShowWithEntriesABCD(form, MakeFolder(QStringLiteral("mousedrag")));
-        QTreeWidget &list = *form.ListView1;
-        QWidget *viewport = list.viewport();
-        const QPoint a = list.visualItemRect(list.topLevelItem(0)).center();
-        const QPoint c = list.visualItemRect(list.topLevelItem(2)).center();
+        QWidget *viewport = ImageList(form)->viewport();
+        const QPoint a = EntryRect(form, 0).center();
+        const QPoint c = EntryRect(form, 2).center();
         QTimer::singleShot(100, viewport, [viewport, c] {
             QTest::mouseMove(viewport, c);
             QTest::mouseRelease(viewport, Qt::LeftButton, {}, c);
@@ -455,7 +451,7 @@ private slots:
         QTest::mouseMove(viewport, a + QPoint(0, QApplication::startDragDistance() + 2));
         QTest::mouseMove(viewport, a + QPoint(0, 2 * QApplication::startDragDistance() + 4));
         QTest::qWait(300);
-        QCOMPARE(BaseNames(list), QStringLiteral("BACD"));
+        QCOMPARE(BaseNames(form), QStringLiteral("BACD"));
     }
 
     void folderLocationArguments_data()
@@ -490,19 +486,19 @@ private slots:
         WritePicture(folder + "/c.png");
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
-        TAppForm form;
+        MainWindow form;
 
-        form.Open1->trigger(); // no entries: nothing
-        form.OpenFolderLocation1->trigger();
-        form.Properties1->trigger();
+        Command(form, "openAction")->trigger(); // no entries: nothing
+        Command(form, "openFolderLocationAction")->trigger();
+        Command(form, "propertiesAction")->trigger();
         QVERIFY(catcher.opened.isEmpty());
 
-        form.Ekle(folder + "/c.png");
-        form.Ekle(folder + "/a b.png");
-        form.ListView1->topLevelItem(1)->setSelected(true);
-        form.Open1->trigger();
-        form.OpenFolderLocation1->trigger(); // no file manager here: the folder is opened
-        form.Properties1->trigger();         // fails silently
+        form.addImage(folder + "/c.png");
+        form.addImage(folder + "/a b.png");
+        SelectEntry(form, 1);
+        Command(form, "openAction")->trigger();
+        Command(form, "openFolderLocationAction")->trigger(); // no file manager here: the folder is opened
+        Command(form, "propertiesAction")->trigger();         // fails silently
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(catcher.opened, QList<QUrl>({QUrl::fromLocalFile(folder + "/a b.png"), QUrl::fromLocalFile(folder)}));
     }

@@ -1,46 +1,57 @@
-#include "imagelist/ImageEntry.h"
+#include "imagelist/ImageListModel.h"
+#include "imagelist/ImageListView.h"
 #include "imagelist/ListEditing.h"
 
 #include <QTest>
-#include <QTreeWidget>
 
 namespace {
-// A list whose entries are named by their captions; each entry's width and height are derived
-// from its caption, so that a half-copied entry shows.
-void Fill(QTreeWidget &list, const QStringList &captions)
+// A list whose entries are named by their paths; each entry's width and height and its review
+// are derived from its path, so that a half-moved entry shows.
+struct TestList {
+    ImageListModel model;
+    ImageListView view{&model};
+    TestList() { view.setSelectionMode(QAbstractItemView::ExtendedSelection); }
+};
+
+void Fill(TestList &list, const QStringList &captions)
 {
-    list.clear();
+    list.model.clear();
     for (const QString &caption : captions) {
         const int code = caption.isEmpty() ? 0 : caption.front().unicode();
-        list.addTopLevelItem(NewImageEntry(caption, QSize(code, code + 1000), QIcon()));
+        list.model.append(caption, QSize(code, code + 1000));
+        FaceReview review;
+        review.searched = true;
+        review.boxes.append({QRect(code, 0, 1, 1), false, false});
+        list.model.setReview(list.model.count() - 1, review);
     }
 }
 
-void Select(QTreeWidget &list, const QStringList &captions)
+void Select(TestList &list, const QStringList &captions)
 {
     for (const QString &caption : captions)
-        list.findItems(caption, Qt::MatchExactly).constFirst()->setSelected(true);
+        list.view.selectionModel()->select(list.model.index(int(list.model.paths().indexOf(caption)), 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
-QStringList Captions(const QTreeWidget &list)
+QStringList Captions(const TestList &list)
 {
     QStringList captions;
-    for (int i = 0; i < list.topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *entry = list.topLevelItem(i);
-        const int code = entry->text(ImageFileColumn).front().unicode();
-        if (entry->text(WidthColumn) != QString::number(code) || entry->text(HeightColumn) != QString::number(code + 1000))
-            return {QStringLiteral("entry %1 lost its sizes").arg(i)};
-        captions.append(entry->text(ImageFileColumn));
+    for (int i = 0; i < list.model.count(); ++i) {
+        const ImageListEntry &entry = list.model.entry(i);
+        const int code = entry.path.front().unicode();
+        if (entry.size != QSize(code, code + 1000) || entry.review.boxes.value(0).rect.x() != code)
+            return {QStringLiteral("entry %1 lost its sizes or review").arg(i)};
+        captions.append(entry.path);
     }
     return captions;
 }
 
-QStringList SelectedCaptions(const QTreeWidget &list)
+QStringList SelectedCaptions(const TestList &list)
 {
     QStringList captions;
-    for (int i = 0; i < list.topLevelItemCount(); ++i)
-        if (list.topLevelItem(i)->isSelected())
-            captions.append(list.topLevelItem(i)->text(ImageFileColumn));
+    for (int i = 0; i < list.model.count(); ++i)
+        if (list.view.selectionModel()->isRowSelected(i))
+            captions.append(list.model.entry(i).path);
     return captions;
 }
 
@@ -89,19 +100,18 @@ private slots:
         QFETCH(QString, buttons);
         QFETCH(QStringList, order);
         QFETCH(QStringList, selectedAfter);
-        QTreeWidget list;
-        list.setSelectionMode(QAbstractItemView::ExtendedSelection);
+        TestList list;
         Fill(list, entries);
         Select(list, selected);
         for (const QString &button : buttons.split(QLatin1Char(' '))) {
             if (button == QLatin1String("up"))
-                MoveCurrentUp(list);
+                MoveCurrentUp(list.view);
             else if (button == QLatin1String("down"))
-                MoveCurrentDown(list);
+                MoveCurrentDown(list.view);
             else if (button == QLatin1String("top"))
-                MoveCurrentToTop(list);
+                MoveCurrentToTop(list.view);
             else
-                MoveCurrentToBottom(list);
+                MoveCurrentToBottom(list.view);
         }
         QCOMPARE(Captions(list), order);
         QCOMPARE(SelectedCaptions(list), selectedAfter);
@@ -111,24 +121,21 @@ private slots:
     void topAndBottomOnLongLists()
     {
         const int count = 70000;
-        QTreeWidget list;
-        list.setSelectionMode(QAbstractItemView::ExtendedSelection);
-        QList<QTreeWidgetItem *> entries;
+        TestList list;
         for (int i = 0; i < count; ++i)
-            entries.append(NewImageEntry(QString::number(i), QSize(i, i), QIcon()));
-        list.addTopLevelItems(entries);
+            list.model.append(QString::number(i), QSize(i, i));
 
-        list.topLevelItem(65540)->setSelected(true);
-        MoveCurrentToTop(list);
-        QCOMPARE(list.topLevelItem(0)->text(ImageFileColumn), QStringLiteral("65540"));
-        QCOMPARE(list.topLevelItem(5)->text(ImageFileColumn), QStringLiteral("4"));
+        Select(list, {QStringLiteral("65540")});
+        MoveCurrentToTop(list.view);
+        QCOMPARE(list.model.entry(0).path, QStringLiteral("65540"));
+        QCOMPARE(list.model.entry(5).path, QStringLiteral("4"));
 
-        list.clearSelection();
-        list.topLevelItem(1)->setSelected(true); // "0"
-        MoveCurrentToBottom(list);
-        QCOMPARE(list.topLevelItem(count - 1)->text(ImageFileColumn), QStringLiteral("0"));
-        QVERIFY(list.topLevelItem(count - 1)->isSelected());
-        QCOMPARE(list.topLevelItemCount(), count);
+        list.view.clearSelection();
+        Select(list, {QStringLiteral("0")});
+        MoveCurrentToBottom(list.view);
+        QCOMPARE(list.model.entry(count - 1).path, QStringLiteral("0"));
+        QVERIFY(list.view.selectionModel()->isRowSelected(count - 1));
+        QCOMPARE(list.model.count(), count);
     }
 
     void dragInsideTheList_data()
@@ -149,26 +156,23 @@ private slots:
         QFETCH(QString, target);
         QFETCH(QStringList, order);
         QFETCH(QStringList, selectedAfter);
-        QTreeWidget list;
-        list.setSelectionMode(QAbstractItemView::ExtendedSelection);
+        TestList list;
         Fill(list, Split("ABCD"));
         Select(list, selected);
-        MoveCurrentBefore(list, target.isEmpty() ? nullptr : list.findItems(target, Qt::MatchExactly).constFirst());
+        MoveCurrentBefore(list.view, target.isEmpty() ? -1 : int(list.model.paths().indexOf(target)));
         QCOMPARE(Captions(list), order);
         QCOMPARE(SelectedCaptions(list), selectedAfter);
     }
 
     void deleteSelected()
     {
-        QTreeWidget list;
-        list.setSelectionMode(QAbstractItemView::ExtendedSelection);
+        TestList list;
         Fill(list, Split("ABCDE"));
         Select(list, Split("ACE"));
-        DeleteSelectedEntries(list);
+        DeleteSelectedEntries(list.view);
         QCOMPARE(Captions(list), Split("BD"));
-        DeleteSelectedEntries(list); // nothing selected: nothing removed
+        DeleteSelectedEntries(list.view); // nothing selected: nothing removed
         QCOMPARE(Captions(list), Split("BD"));
-        QVERIFY(list.updatesEnabled());
     }
 };
 

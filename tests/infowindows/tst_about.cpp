@@ -178,12 +178,12 @@ private slots:
 
     void windowRuns()
     {
-        TAboutBox box(nullptr, SeededRandom(5));
+        AboutBox box(nullptr, SeededRandom(5));
         QCOMPARE(box.windowTitle(), QStringLiteral("About Mirelon"));
-        QCOMPARE(box.Label2->text(), QStringLiteral("Mirelon 1.1"));
-        QCOMPARE(box.BitBtn1->text(), QStringLiteral("OK"));
-        QCOMPARE(box.BitBtn2->text(), QStringLiteral("Info"));
-        QCOMPARE(box.Label5->toolTip(), QStringLiteral("https://127.0.0.1:9"));
+        QCOMPARE(box.nameAndVersionLabel->text(), QStringLiteral("Mirelon 1.1"));
+        QCOMPARE(box.okButton->text(), QStringLiteral("OK"));
+        QCOMPARE(box.infoButton->text(), QStringLiteral("Info"));
+        QCOMPARE(box.websiteLabel->toolTip(), QStringLiteral("https://127.0.0.1:9"));
         QCOMPARE(box.size(), QSize(446, 374));
         QVERIFY(box.PanelEgg->isHidden());
         QCOMPARE(box.PanelEgg->pos(), QPoint(61, 77));
@@ -194,7 +194,7 @@ private slots:
 
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
-        QCOMPARE(box.focusWidget(), box.BitBtn1);
+        QCOMPARE(box.focusWidget(), box.okButton);
         QCOMPARE(box.Rain.Drops.size(), 2 * (box.bitmapWidth / 8));
         QTRY_VERIFY(box.Rain.MatrixTick >= 3);
         QCOMPARE(box.tmTimer->interval(), 50);
@@ -205,7 +205,7 @@ private slots:
                 lit = canvas.pixelColor(x, y) != Qt::black;
         QVERIFY(lit);
 
-        QTest::keyClick(box.BitBtn1, Qt::Key_Escape);
+        QTest::keyClick(box.okButton, Qt::Key_Escape);
         QVERIFY(!box.isVisible());
     }
 
@@ -221,11 +221,11 @@ private slots:
     {
         QFETCH(int, item);
         QFETCH(QString, address);
-        TAboutBox box;
+        AboutBox box;
         QList<QUrl> opened;
         box.OpenAddress = [&](const QUrl &url) { opened << url; };
         if (item < 0)
-            box.Label5->linkActivated(box.Label5->toolTip());
+            box.websiteLabel->linkActivated(box.websiteLabel->toolTip());
         else
             box.PopupMenu1->actions().at(item)->trigger();
         QCOMPARE(opened, QList<QUrl>{QUrl(address)});
@@ -249,7 +249,7 @@ private slots:
         } else if (present == QLatin1String("folder")) {
             QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("license.txt")));
         }
-        TAboutBox box;
+        AboutBox box;
         box.LicenseFolder = folder.path();
         QList<QUrl> opened;
         QStringList messages;
@@ -277,7 +277,7 @@ private slots:
 
     void eggStates()
     {
-        TAboutBox box;
+        AboutBox box;
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         QCOMPARE(box.Egg.State(), EggState::Covered);
@@ -327,7 +327,7 @@ private slots:
 
     void dragging()
     {
-        TAboutBox box;
+        AboutBox box;
         box.move(100, 100);
         const QPoint start = box.pos();
 
@@ -346,10 +346,10 @@ private slots:
         QCOMPARE(box.pos(), start + QPoint(30, 5));
 
         // A middle-button drag ends on the release of any button.
-        sendMouse(box.Label2, QEvent::MouseButtonPress, QPoint(10, 10), Qt::MiddleButton);
-        sendMouse(box.Label2, QEvent::MouseMove, QPoint(12, 10), Qt::MiddleButton);
+        sendMouse(box.nameAndVersionLabel, QEvent::MouseButtonPress, QPoint(10, 10), Qt::MiddleButton);
+        sendMouse(box.nameAndVersionLabel, QEvent::MouseMove, QPoint(12, 10), Qt::MiddleButton);
         QCOMPARE(box.pos(), start + QPoint(32, 5));
-        sendMouse(box.Label2, QEvent::MouseButtonRelease, QPoint(12, 10), Qt::RightButton);
+        sendMouse(box.nameAndVersionLabel, QEvent::MouseButtonRelease, QPoint(12, 10), Qt::RightButton);
         QVERIFY(!box.Drag->Dragging());
     }
 
@@ -383,7 +383,7 @@ private slots:
     // "Info" opens the menu under the button; a click right after it closed only closed it.
     void infoMenu()
     {
-        TAboutBox box;
+        AboutBox box;
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         int shown = 0;
@@ -395,12 +395,12 @@ private slots:
                 box.PopupMenu1->close();
             });
         });
-        box.BitBtn2->click();
+        box.infoButton->click();
         QCOMPARE(shown, 1);
-        QCOMPARE(shownAt, box.BitBtn2->mapToGlobal(QPoint(0, box.BitBtn2->height())));
-        box.BitBtn2->click();
+        QCOMPARE(shownAt, box.infoButton->mapToGlobal(QPoint(0, box.infoButton->height())));
+        box.infoButton->click();
         QCOMPARE(shown, 1);
-        box.BitBtn2->click();
+        box.infoButton->click();
         QCOMPARE(shown, 2);
     }
 };

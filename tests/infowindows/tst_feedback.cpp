@@ -1,7 +1,7 @@
 #include "platform/AppIdentity.h"
 #include "infowindows/FeedbackChoicePanel.h"
 #include "infowindows/FeedbackEmail.h"
-#include "infowindows/FeedbackForm.h"
+#include "infowindows/FeedbackWindow.h"
 #include "infowindows/FeedbackSendButton.h"
 #include "tests/support/LoopbackHttpServer.h"
 
@@ -38,7 +38,7 @@ QStringList decodeForm(QByteArray body)
 struct Reporter {
     QStringList messages; // "title|text"
     int beeps = 0;
-    void attach(TFeedbackForm &form)
+    void attach(FeedbackWindow &form)
     {
         form.ShowMessage = [this](QMessageBox::Icon icon, const QString &title, const QString &text) {
             QVERIFY(QGuiApplication::overrideCursor() == nullptr);
@@ -51,7 +51,7 @@ struct Reporter {
 
 // A feedback window on screen whose boxes and beeps go to its reporter.
 struct ShownForm {
-    TFeedbackForm form;
+    FeedbackWindow form;
     Reporter reporter;
     ShownForm()
     {
@@ -131,32 +131,32 @@ private slots:
 
     void openingState()
     {
-        TFeedbackForm form;
+        FeedbackWindow form;
         QCOMPARE(form.windowTitle(), QStringLiteral("Mirelon feedback"));
         QCOMPARE(form.size(), QSize(525, 326));
-        QCOMPARE(form.Panel4->caption(), QStringLiteral("I like it!"));
-        QCOMPARE(form.Panel5->caption(), QStringLiteral("I dislike it!"));
-        QCOMPARE(form.Label1->text(), QStringLiteral("We would really appreciate your feedback."));
-        QCOMPARE(form.Label2->text(), QStringLiteral("What did you like or dislike?"));
-        QCOMPARE(form.Label3->text(), QStringLiteral("Include my e-mail:"));
-        QCOMPARE(form.BitBtn1->text(), QStringLiteral("Send"));
-        QCOMPARE(form.Label3->buddy(), form.Edit1);
+        QCOMPARE(form.likePanel->caption(), QStringLiteral("I like it!"));
+        QCOMPARE(form.dislikePanel->caption(), QStringLiteral("I dislike it!"));
+        QCOMPARE(form.headingLabel->text(), QStringLiteral("We would really appreciate your feedback."));
+        QCOMPARE(form.questionLabel->text(), QStringLiteral("What did you like or dislike?"));
+        QCOMPARE(form.emailLabel->text(), QStringLiteral("Include my e-mail:"));
+        QCOMPARE(form.sendButton->text(), QStringLiteral("Send"));
+        QCOMPARE(form.emailLabel->buddy(), form.emailEdit);
         QCOMPARE(form.Choice(), FeedbackChoice::None);
-        QCOMPARE(form.Panel4->focusPolicy(), Qt::NoFocus);
-        QVERIFY(!form.BitBtn1->autoDefault() && !form.BitBtn1->isDefault());
-        QCOMPARE(form.Edit1->maxLength(), 100);
+        QCOMPARE(form.likePanel->focusPolicy(), Qt::NoFocus);
+        QVERIFY(!form.sendButton->autoDefault() && !form.sendButton->isDefault());
+        QCOMPARE(form.emailEdit->maxLength(), 100);
 
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCOMPARE(form.focusWidget(), form.Memo1);
-        QTest::keyClick(form.Memo1, Qt::Key_Tab);
-        QCOMPARE(form.focusWidget(), form.Edit1);
-        QTest::keyClick(form.Edit1, Qt::Key_Tab);
-        QCOMPARE(form.focusWidget(), static_cast<QWidget *>(form.BitBtn1));
+        QCOMPARE(form.focusWidget(), form.messageEdit);
+        QTest::keyClick(form.messageEdit, Qt::Key_Tab);
+        QCOMPARE(form.focusWidget(), form.emailEdit);
+        QTest::keyClick(form.emailEdit, Qt::Key_Tab);
+        QCOMPARE(form.focusWidget(), static_cast<QWidget *>(form.sendButton));
 
-        form.Memo1->insertPlainText(QString(9990, QLatin1Char('a')));
-        form.Memo1->insertPlainText(QString(15, QLatin1Char('b')));
-        QCOMPARE(form.Memo1->toPlainText(), QString(9990, QLatin1Char('a')) + QString(10, QLatin1Char('b')));
+        form.messageEdit->insertPlainText(QString(9990, QLatin1Char('a')));
+        form.messageEdit->insertPlainText(QString(15, QLatin1Char('b')));
+        QCOMPARE(form.messageEdit->toPlainText(), QString(9990, QLatin1Char('a')) + QString(10, QLatin1Char('b')));
     }
 
     void choices_data()
@@ -175,20 +175,20 @@ private slots:
     {
         QFETCH(QString, clicks);
         QFETCH(int, choice);
-        TFeedbackForm form;
+        FeedbackWindow form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         for (QChar click : clicks) {
             switch (click.toLatin1()) {
-            case 'L': QTest::mouseClick(form.Panel4, Qt::LeftButton); break;
-            case 'l': QTest::mouseClick(form.Image1, Qt::LeftButton); break;
-            case 'r': QTest::mouseClick(form.Panel4, Qt::RightButton); break;
-            case 'D': QTest::mouseClick(form.Panel5, Qt::LeftButton); break;
+            case 'L': QTest::mouseClick(form.likePanel, Qt::LeftButton); break;
+            case 'l': QTest::mouseClick(form.likeImage, Qt::LeftButton); break;
+            case 'r': QTest::mouseClick(form.likePanel, Qt::RightButton); break;
+            case 'D': QTest::mouseClick(form.dislikePanel, Qt::LeftButton); break;
             }
         }
         QCOMPARE(int(form.Choice()), choice);
         const QPalette system = QApplication::palette();
-        for (FeedbackChoicePanel *panel : {form.Panel4, form.Panel5}) {
+        for (FeedbackChoicePanel *panel : {form.likePanel, form.dislikePanel}) {
             const bool on = panel->isSelected();
             QCOMPARE(panel->palette().color(QPalette::Window), system.color(on ? QPalette::Highlight : QPalette::Button));
             QCOMPARE(panel->palette().color(QPalette::WindowText),
@@ -200,23 +200,23 @@ private slots:
     void escapeCloses_data()
     {
         QTest::addColumn<QString>("control");
-        QTest::newRow("message") << "Memo1";
-        QTest::newRow("e-mail") << "Edit1";
-        QTest::newRow("send") << "BitBtn1";
+        QTest::newRow("message") << "messageEdit";
+        QTest::newRow("e-mail") << "emailEdit";
+        QTest::newRow("send") << "sendButton";
     }
     void escapeCloses()
     {
         QFETCH(QString, control);
-        TFeedbackForm form;
+        FeedbackWindow form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.Edit1->setText(QStringLiteral("a@b.com"));
-        QWidget *target = control == QLatin1String("Memo1") ? static_cast<QWidget *>(form.Memo1)
-                          : control == QLatin1String("Edit1") ? static_cast<QWidget *>(form.Edit1)
-                                                              : static_cast<QWidget *>(form.BitBtn1);
+        form.emailEdit->setText(QStringLiteral("a@b.com"));
+        QWidget *target = control == QLatin1String("messageEdit") ? static_cast<QWidget *>(form.messageEdit)
+                          : control == QLatin1String("emailEdit") ? static_cast<QWidget *>(form.emailEdit)
+                                                              : static_cast<QWidget *>(form.sendButton);
         QTest::keyClick(target, Qt::Key_Escape);
         QVERIFY(!form.isVisible());
-        QCOMPARE(form.Edit1->text(), QStringLiteral("a@b.com"));
+        QCOMPARE(form.emailEdit->text(), QStringLiteral("a@b.com"));
     }
 
     // Enter or Space on the focused "Send" sends, although the window has no default button.
@@ -233,11 +233,11 @@ private slots:
         ShownForm shown;
         auto &[form, reporter] = shown;
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.Memo1->setPlainText(QStringLiteral("Hello"));
-        QTest::keyClick(form.Edit1, Qt::Key_Return); // Enter in the e-mail box sends nothing
+        form.messageEdit->setPlainText(QStringLiteral("Hello"));
+        QTest::keyClick(form.emailEdit, Qt::Key_Return); // Enter in the e-mail box sends nothing
         QCOMPARE(plain->requestCount(), 0);
-        form.BitBtn1->setFocus();
-        QTest::keyClick(form.BitBtn1, Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        form.sendButton->setFocus();
+        QTest::keyClick(form.sendButton, Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
         QCOMPARE(plain->requestCount(), 1);
         QCOMPARE(reporter.messages, QStringList{Delivered});
     }
@@ -262,14 +262,14 @@ private slots:
         ShownForm shown;
         auto &[form, reporter] = shown;
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.Image1MouseDown(Qt::LeftButton);
-        form.Memo1->setPlainText(memo);
-        form.Edit1->setText(address);
-        form.BitBtn1->setFocus();
-        QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
+        form.chooseLike(Qt::LeftButton);
+        form.messageEdit->setPlainText(memo);
+        form.emailEdit->setText(address);
+        form.sendButton->setFocus();
+        QTest::mouseClick(form.sendButton, Qt::LeftButton);
         QCOMPARE(reporter.beeps, beeps);
         QCOMPARE(reporter.messages, messages);
-        QCOMPARE(form.focusWidget(), beeps ? static_cast<QWidget *>(form.Memo1) : static_cast<QWidget *>(form.Edit1));
+        QCOMPARE(form.focusWidget(), beeps ? static_cast<QWidget *>(form.messageEdit) : static_cast<QWidget *>(form.emailEdit));
         QCOMPARE(plain->requestCount() + secure->requestCount(), 0);
         QVERIFY(form.isVisible());
     }
@@ -303,12 +303,12 @@ private slots:
         auto &[form, reporter] = shown;
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         if (choice == int(FeedbackChoice::Like))
-            form.Image1MouseDown(Qt::LeftButton);
+            form.chooseLike(Qt::LeftButton);
         else if (choice == int(FeedbackChoice::Dislike))
-            form.Image2MouseDown(Qt::LeftButton);
-        form.Memo1->setPlainText(memo);
-        form.Edit1->setText(address);
-        form.BitBtn1Click();
+            form.chooseDislike(Qt::LeftButton);
+        form.messageEdit->setPlainText(memo);
+        form.emailEdit->setText(address);
+        form.sendFeedback();
 
         QCOMPARE(plain->requestCount(), 1);
         const RecordedRequest request = plain->requests().constFirst();
@@ -359,13 +359,13 @@ private slots:
         ShownForm shown;
         auto &[form, reporter] = shown;
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.Image2MouseDown(Qt::LeftButton);
-        form.Memo1->setPlainText(QStringLiteral("Too slow"));
-        form.Edit1->setText(QStringLiteral("me@example.com"));
+        form.chooseDislike(Qt::LeftButton);
+        form.messageEdit->setPlainText(QStringLiteral("Too slow"));
+        form.emailEdit->setText(QStringLiteral("me@example.com"));
 
         QElapsedTimer clock;
         clock.start();
-        QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(form.sendButton, Qt::LeftButton);
         const qint64 elapsed = clock.elapsed();
 
         QCOMPARE(secure->requestCount(), httpsRequests);
@@ -373,8 +373,8 @@ private slots:
         QCOMPARE(reporter.messages, QStringList{delivered ? Delivered : NotDelivered});
         QCOMPARE(form.isVisible(), !delivered);
         if (!delivered) { // the window keeps everything the user entered
-            QCOMPARE(form.Memo1->toPlainText(), QStringLiteral("Too slow"));
-            QCOMPARE(form.Edit1->text(), QStringLiteral("me@example.com"));
+            QCOMPARE(form.messageEdit->toPlainText(), QStringLiteral("Too slow"));
+            QCOMPARE(form.emailEdit->text(), QStringLiteral("me@example.com"));
             QCOMPARE(form.Choice(), FeedbackChoice::Dislike);
         }
         if (httpsReply.mode == CannedReply::Mode::Never) // the HTTPS attempt gave up after its 3000 ms (timers may fire a little early)
@@ -388,10 +388,10 @@ private slots:
         ShownForm shown;
         auto &[form, reporter] = shown;
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.Memo1->setPlainText(QStringLiteral("Hello"));
-        form.BitBtn1Click();
+        form.messageEdit->setPlainText(QStringLiteral("Hello"));
+        form.sendFeedback();
         plain->setReply(CannedReply::text("OK"));
-        form.BitBtn1Click();
+        form.sendFeedback();
         QCOMPARE(reporter.messages, (QStringList{NotDelivered, Delivered}));
         QCOMPARE(plain->requestCount(), 2);
         QCOMPARE(decodeForm(plain->requests().at(0).body), decodeForm(plain->requests().at(1).body));

@@ -1,6 +1,7 @@
-#include "app/TAppForm.h"
+#include "app/MainWindow.h"
+#include "tests/support/MainWindowParts.h"
 #include "infowindows/AboutBox.h"
-#include "infowindows/FeedbackForm.h"
+#include "infowindows/FeedbackWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,22 +18,22 @@ class TestInfoCommands : public QObject {
 private slots:
     void feedbackOpensEmptyEachTime()
     {
-        TAppForm form;
+        MainWindow form;
         for (int opening = 0; opening < 2; ++opening) {
-            QPointer<TFeedbackForm> window;
+            QPointer<FeedbackWindow> window;
             QString textAtOpening = QStringLiteral("(not opened)");
             QTimer::singleShot(0, &form, [&] {
-                window = qobject_cast<TFeedbackForm *>(QApplication::activeModalWidget());
+                window = qobject_cast<FeedbackWindow *>(QApplication::activeModalWidget());
                 if (!window)
                     return;
-                textAtOpening = window->Memo1->toPlainText();
-                window->Memo1->setPlainText(QStringLiteral("left behind"));
+                textAtOpening = window->messageEdit->toPlainText();
+                window->messageEdit->setPlainText(QStringLiteral("left behind"));
                 window->close();
             });
             if (opening == 0)
-                form.SendFeedback1->trigger();
+                Command(form, "sendFeedbackAction")->trigger();
             else
-                form.ToolButton4->click();
+                Part<QToolButton>(form, "feedbackButton")->click();
             QCOMPARE(textAtOpening, QString());
             QVERIFY(window.isNull()); // destroyed once closed
         }
@@ -40,17 +41,17 @@ private slots:
 
     void aboutOpensModal()
     {
-        TAppForm form;
-        QPointer<TAboutBox> window;
+        MainWindow form;
+        QPointer<AboutBox> window;
         bool modal = false;
         QTimer::singleShot(0, &form, [&] {
-            window = qobject_cast<TAboutBox *>(QApplication::activeModalWidget());
+            window = qobject_cast<AboutBox *>(QApplication::activeModalWidget());
             if (!window)
                 return;
             modal = window->isModal();
             window->close();
         });
-        form.ToolButton5->click();
+        Part<QToolButton>(form, "aboutButton")->click();
         QVERIFY(modal);
         QVERIFY(window.isNull());
     }

@@ -1,5 +1,5 @@
 #pragma once
-// The main window's run of an action as "Convert" starts it (TAppForm::StartRun): the action's
+// The main window's run of an action as "Convert" starts it (MainWindow::startRun with Jobs=1): the action's
 // images in list order, one at a time, through BatchRun, without the window. Returns once the
 // run has ended; the event loop runs meanwhile. Raises MirelonError with the error that ended the
 // run early (the window reports it in a box).

@@ -1,5 +1,5 @@
 #include "platform/AppIdentity.h"
-#include "webservices/TNewVer.h"
+#include "webservices/NewVersionWindow.h"
 #include "webservices/UpdateState.h"
 
 #include <QApplication>
@@ -25,19 +25,19 @@ class TestNewVer : public QObject {
     }
 
     // A notification that has grown into view.
-    TNewVer *shown()
+    NewVersionWindow *shown()
     {
-        auto *notification = new TNewVer(mainWindow);
+        auto *notification = new NewVersionWindow(mainWindow);
         if (!QTest::qWaitFor([&] { return notification->isVisible() && notification->geometry() == expectedPlace(); }))
             qWarning("the notification did not grow into view");
         return notification;
     }
 
-    QWidget *part(TNewVer *w, const QString &name)
+    QWidget *part(NewVersionWindow *w, const QString &name)
     {
-        const QHash<QString, QWidget *> parts{{"NewVer", w},           {"Panel1", w->Panel1}, {"Image1", w->Image1},
-                                              {"Label1", w->Label1},   {"Panel2", w->Panel2}, {"Label2", w->Label2},
-                                              {"Panel3", w->Panel3},   {"Button1", w->Button1}};
+        const QHash<QString, QWidget *> parts{{"NewVer", w},           {"framePanel", w->framePanel}, {"iconImage", w->iconImage},
+                                              {"headingLabel", w->headingLabel},   {"textPanel", w->textPanel}, {"downloadLink", w->downloadLink},
+                                              {"closePanel", w->closePanel},   {"closeButton", w->closeButton}};
         return parts.value(name);
     }
 
@@ -82,13 +82,13 @@ private slots:
 
     void textPlaceAndFocus()
     {
-        auto *w = new TNewVer(mainWindow);
+        auto *w = new NewVersionWindow(mainWindow);
         QVERIFY(!w->isVisible()); // shows itself a moment later
-        QCOMPARE(w->Label1->text(), QStringLiteral("UPDATE AVAILABLE"));
-        QCOMPARE(w->Label2->text(), QStringLiteral("Click to download Mirelon 1.2"));
+        QCOMPARE(w->headingLabel->text(), QStringLiteral("UPDATE AVAILABLE"));
+        QCOMPARE(w->downloadLink->text(), QStringLiteral("Click to download Mirelon 1.2"));
         QVERIFY(w->windowFlags().testFlag(Qt::FramelessWindowHint));
         QVERIFY(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(!w->Image1->pixmap().isNull());
+        QVERIFY(!w->iconImage->pixmap().isNull());
         QTRY_VERIFY(w->isVisible());
         QTRY_COMPARE(w->geometry(), expectedPlace());
         QTRY_COMPARE(QApplication::activeWindow(), mainWindow);
@@ -98,23 +98,23 @@ private slots:
     void longVersionWraps()
     {
         UpdateState.LatestVersion = QStringLiteral("1.2 (the build with a version text far longer than one line)");
-        TNewVer *w = shown();
-        QVERIFY(w->Label2->wordWrap());
-        QVERIFY(w->Label2->heightForWidth(w->Label2->width()) >= 2 * w->Label2->fontMetrics().height());
+        NewVersionWindow *w = shown();
+        QVERIFY(w->downloadLink->wordWrap());
+        QVERIFY(w->downloadLink->heightForWidth(w->downloadLink->width()) >= 2 * w->downloadLink->fontMetrics().height());
     }
 
     void linkColourFollowsTheMouse()
     {
-        TNewVer *w = shown();
+        NewVersionWindow *w = shown();
         QCOMPARE(w->TimerLink->interval(), 100);
-        const auto linkColour = [w] { return w->Label2->palette().color(QPalette::WindowText); };
+        const auto linkColour = [w] { return w->downloadLink->palette().color(QPalette::WindowText); };
         const QColor highlight = QApplication::palette().color(QPalette::Highlight);
         const QColor text = QApplication::palette().color(QPalette::WindowText);
         QVERIFY(highlight != text);
         QCOMPARE(linkColour(), text);
-        QCursor::setPos(w->Label2->mapToGlobal(w->Label2->rect().center()));
+        QCursor::setPos(w->downloadLink->mapToGlobal(w->downloadLink->rect().center()));
         QTRY_COMPARE_WITH_TIMEOUT(linkColour(), highlight, 1000);
-        QCursor::setPos(w->Image1->mapToGlobal(w->Image1->rect().center()));
+        QCursor::setPos(w->iconImage->mapToGlobal(w->iconImage->rect().center()));
         QTRY_COMPARE_WITH_TIMEOUT(linkColour(), text, 1000);
     }
 
@@ -123,22 +123,22 @@ private slots:
         QTest::addColumn<QString>("where");
         QTest::addColumn<Qt::MouseButton>("button");
         QTest::addColumn<bool>("moves");
-        QTest::newRow("heading, left") << "Label1" << Qt::LeftButton << true;
-        QTest::newRow("icon, middle") << "Image1" << Qt::MiddleButton << true;
-        QTest::newRow("frame, left") << "Panel1" << Qt::LeftButton << true;
-        QTest::newRow("beside the close button") << "Panel3" << Qt::LeftButton << true;
+        QTest::newRow("heading, left") << "headingLabel" << Qt::LeftButton << true;
+        QTest::newRow("icon, middle") << "iconImage" << Qt::MiddleButton << true;
+        QTest::newRow("frame, left") << "framePanel" << Qt::LeftButton << true;
+        QTest::newRow("beside the close button") << "closePanel" << Qt::LeftButton << true;
         QTest::newRow("window, left") << "NewVer" << Qt::LeftButton << true;
-        QTest::newRow("heading, right") << "Label1" << Qt::RightButton << false;
-        QTest::newRow("link") << "Label2" << Qt::LeftButton << false;
-        QTest::newRow("close button") << "Button1" << Qt::LeftButton << false;
-        QTest::newRow("text panel") << "Panel2" << Qt::LeftButton << false;
+        QTest::newRow("heading, right") << "headingLabel" << Qt::RightButton << false;
+        QTest::newRow("link") << "downloadLink" << Qt::LeftButton << false;
+        QTest::newRow("close button") << "closeButton" << Qt::LeftButton << false;
+        QTest::newRow("text panel") << "textPanel" << Qt::LeftButton << false;
     }
     void dragging()
     {
         QFETCH(QString, where);
         QFETCH(Qt::MouseButton, button);
         QFETCH(bool, moves);
-        TNewVer *w = shown();
+        NewVersionWindow *w = shown();
         QWidget *target = part(w, where);
         QVERIFY(target);
         const QPoint start = w->pos();
@@ -153,13 +153,13 @@ private slots:
     // Eleven ticks of the one-second countdown close it, wherever it has been dragged.
     void countdownAfterDrag()
     {
-        TNewVer *w = shown();
+        NewVersionWindow *w = shown();
         QVERIFY(w->TimerClose->isActive());
         QCOMPARE(w->TimerClose->interval(), 1000);
         w->TimerClose->stop(); // ticks by hand from here
-        QTest::mousePress(w->Label1, Qt::LeftButton, {}, QPoint(2, 2));
-        QTest::mouseMove(w->Label1, QPoint(-98, 52));
-        QTest::mouseRelease(w->Label1, Qt::LeftButton, {}, QPoint(-98, 52));
+        QTest::mousePress(w->headingLabel, Qt::LeftButton, {}, QPoint(2, 2));
+        QTest::mouseMove(w->headingLabel, QPoint(-98, 52));
+        QTest::mouseRelease(w->headingLabel, Qt::LeftButton, {}, QPoint(-98, 52));
         const QRect moved = w->geometry();
         QCOMPARE(moved.topLeft(), expectedPlace().topLeft() + QPoint(-100, 50));
 
@@ -175,10 +175,10 @@ private slots:
 
     void closeButton()
     {
-        TNewVer *w = shown();
-        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        NewVersionWindow *w = shown();
+        QTest::mouseClick(w->closeButton, Qt::LeftButton);
         QVERIFY(!w->isVisible());
-        QCOMPARE(mainWindow->findChild<TNewVer *>(), w); // hidden, not destroyed
+        QCOMPARE(mainWindow->findChild<NewVersionWindow *>(), w); // hidden, not destroyed
         CloseCountdown = 1;
         w->TimerCloseTimer(); // a countdown ending later changes nothing visible
         QTest::qWait(200);
@@ -203,11 +203,11 @@ private slots:
     {
         QFETCH(QString, downloadUrl);
         QFETCH(QString, address);
-        TNewVer *w = shown();
+        NewVersionWindow *w = shown();
         UpdateState.DownloadUrl = downloadUrl; // read at the click
-        QTest::mouseClick(w->Label2, Qt::RightButton);
+        QTest::mouseClick(w->downloadLink, Qt::RightButton);
         QVERIFY(opened.isEmpty());
-        QTest::mouseClick(w->Label2, Qt::LeftButton);
+        QTest::mouseClick(w->downloadLink, Qt::LeftButton);
         QCOMPARE(opened, QList<QUrl>{QUrl(address)});
         QVERIFY(!w->isVisible());
     }

@@ -1,11 +1,12 @@
 #include "platform/AppIdentity.h"
-#include "app/TAppForm.h"
+#include "app/MainWindow.h"
+#include "tests/support/MainWindowParts.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "webservices/FailureRecord.h"
 #include "webservices/ReplyTags.h"
 #include "webservices/RequestDescriptions.h"
-#include "webservices/TChecker.h"
-#include "webservices/TNewVer.h"
+#include "webservices/UpdateChecker.h"
+#include "webservices/NewVersionWindow.h"
 #include "webservices/UpdateState.h"
 #include "webservices/UpdateStore.h"
 #include "webservices/VersionDecision.h"
@@ -68,7 +69,7 @@ class TestUpdateCheck : public QObject {
     static void runCheck(const QString &today, int timeoutMs = 3000)
     {
         UpdateState.Reset();
-        TChecker checker;
+        UpdateChecker checker;
         checker.TodayText = [today] { return today; };
         checker.TimeoutMs = timeoutMs;
         checker.CheckNow();
@@ -338,17 +339,17 @@ private slots:
         QFETCH(bool, window);
         store(UpdateStore::ShowUpdate, showUpdate);
         UpdateState.Reset();
-        TAppForm form;
+        MainWindow form;
         form.show();
-        QVERIFY(!form.UpdateNotifications1->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(form.UpdateNotifications1->isEnabled(), 8000);
-        QVERIFY(!form.TimerChecker->isActive());
-        QCOMPARE(form.UpdateNotifications1->isChecked(), ticked);
-        TNewVer *notification = form.findChild<TNewVer *>();
+        QVERIFY(!Command(form, "updateNotificationsAction")->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(Command(form, "updateNotificationsAction")->isEnabled(), 8000);
+        QVERIFY(!Part<QTimer>(form, "updateCheckTimer")->isActive());
+        QCOMPARE(Command(form, "updateNotificationsAction")->isChecked(), ticked);
+        NewVersionWindow *notification = form.findChild<NewVersionWindow *>();
         QCOMPARE(notification != nullptr, window);
         if (window) {
             QTRY_VERIFY(notification->isVisible());
-            QCOMPARE(notification->Label2->text(), QStringLiteral("Click to download Mirelon 1.2"));
+            QCOMPARE(notification->downloadLink->text(), QStringLiteral("Click to download Mirelon 1.2"));
         }
     }
 
@@ -357,9 +358,9 @@ private slots:
         store(UpdateStore::ShowUpdate, QStringLiteral("0"));
         UpdateState.Reset();
         UpdateState.CheckDone.store(true); // a thread starting its check clears the flag first
-        auto *checker = new TChecker();
+        auto *checker = new UpdateChecker();
         checker->TodayText = [] { return Day1; };
-        const QPointer<TChecker> watch(checker);
+        const QPointer<UpdateChecker> watch(checker);
         checker->start();
         QTRY_VERIFY(watch.isNull());
         QVERIFY(UpdateState.CheckDone.load(std::memory_order_acquire));
@@ -370,14 +371,14 @@ private slots:
     {
         store(UpdateStore::ShowUpdate, QStringLiteral("1"));
         UpdateState.Reset();
-        TAppForm form;
-        QTRY_VERIFY_WITH_TIMEOUT(form.UpdateNotifications1->isEnabled(), 8000);
+        MainWindow form;
+        QTRY_VERIFY_WITH_TIMEOUT(Command(form, "updateNotificationsAction")->isEnabled(), 8000);
         const bool shown = UpdateState.ShowNewVersion;
-        form.UpdateNotifications1->trigger();
-        QVERIFY(!form.UpdateNotifications1->isChecked());
+        Command(form, "updateNotificationsAction")->trigger();
+        QVERIFY(!Command(form, "updateNotificationsAction")->isChecked());
         QCOMPARE(stored(UpdateStore::ShowUpdate), QStringLiteral("0"));
-        form.UpdateNotifications1->trigger();
-        QVERIFY(form.UpdateNotifications1->isChecked());
+        Command(form, "updateNotificationsAction")->trigger();
+        QVERIFY(Command(form, "updateNotificationsAction")->isChecked());
         QCOMPARE(stored(UpdateStore::ShowUpdate), QStringLiteral("1"));
         QCOMPARE(UpdateState.ShowNewVersion, shown); // this run is not affected
     }
@@ -389,7 +390,7 @@ private slots:
         plain->setReply(CannedReply::never());
         UpdateState.Reset();
         {
-            TAppForm form;
+            MainWindow form;
             QTRY_VERIFY_WITH_TIMEOUT(secure->requestCount() == 1, 5000);
             bool ticked = false;
             QElapsedTimer clock;
@@ -398,14 +399,14 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(ticked, 1000);
             QVERIFY(clock.elapsed() < 1000);
             QVERIFY(!UpdateState.CheckDone.load());
-            QVERIFY(!form.UpdateNotifications1->isEnabled());
+            QVERIFY(!Command(form, "updateNotificationsAction")->isEnabled());
 
             // Taking the service away ends the waiting attempts; the check then finishes.
             plain.reset();
             secure.reset();
-            QTRY_VERIFY_WITH_TIMEOUT(form.UpdateNotifications1->isEnabled(), 5000);
+            QTRY_VERIFY_WITH_TIMEOUT(Command(form, "updateNotificationsAction")->isEnabled(), 5000);
             QVERIFY(FailureFlag);
-            QVERIFY(form.findChild<TNewVer *>() == nullptr);
+            QVERIFY(form.findChild<NewVersionWindow *>() == nullptr);
         }
         startServers();
     }

@@ -1,5 +1,5 @@
 // Which files a picture's script left in its staging folder, and the names they are to get.
-#include "app/convert/PictureOutputs.h"
+#include "processing/PictureOutputs.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
 // Settings handlers of the main window: destination, format, destination chooser, reset.
-#include "app/TAppForm.h"
+#include "app/MainWindow.h"
 
 #include "platform/AppIdentity.h"
 #include "app/AppState.h"
@@ -36,7 +36,7 @@ void writeSetting(const QString &key, const QString &value)
 }
 } // namespace
 
-void TAppForm::ChooseSettingsAndOpenStore()
+void MainWindow::openSettings()
 {
     SettingsDir = ChooseSettingsDir(ExecutableFolder(),
                                     QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
@@ -51,42 +51,42 @@ void TAppForm::ChooseSettingsAndOpenStore()
     }
 }
 
-void TAppForm::LoadSettingsIntoWindow()
+void MainWindow::loadSettings()
 {
-    Edit1->setText(SettingsIni.value(settingsSection, destinationKey, QString())); // runs Edit1Change
-    if (Edit1->text().isEmpty())
-        Edit1->setText(DefaultDestination());
+    destinationEdit_->setText(SettingsIni.value(settingsSection, destinationKey, QString())); // runs storeDestination
+    if (destinationEdit_->text().isEmpty())
+        destinationEdit_->setText(DefaultDestination());
 
     // Exact match, letter case included; selecting by program does not store the format.
     const QString format = SettingsIni.value(settingsSection, formatKey, QStringLiteral("PNG"));
-    for (int i = 0; i < ComboBoxExtension->count(); ++i)
-        if (ComboBoxExtension->itemText(i) == format) {
-            ComboBoxExtension->setCurrentIndex(i);
+    for (int i = 0; i < formatCombo_->count(); ++i)
+        if (formatCombo_->itemText(i) == format) {
+            formatCombo_->setCurrentIndex(i);
             break;
         }
 }
 
-void TAppForm::Edit1Change()
+void MainWindow::storeDestination()
 {
     // While the user types, a text that the file cannot hold yet ("/home/my " on the way to
     // "/home/my folder") waits for the end of the edit; any other text is stored, or refused, now.
-    if (Edit1->hasFocus() && !IniStore::CanHoldValue(Edit1->text()))
+    if (destinationEdit_->hasFocus() && !IniStore::CanHoldValue(destinationEdit_->text()))
         return;
-    writeSetting(destinationKey, Edit1->text());
+    writeSetting(destinationKey, destinationEdit_->text());
 }
 
-void TAppForm::Edit1Exit()
+void MainWindow::destinationEditFinished()
 {
-    if (!IniStore::CanHoldValue(Edit1->text()))
-        writeSetting(destinationKey, Edit1->text()); // refused: the user is told why
+    if (!IniStore::CanHoldValue(destinationEdit_->text()))
+        writeSetting(destinationKey, destinationEdit_->text()); // refused: the user is told why
 }
 
-void TAppForm::ComboBoxExtensionChange()
+void MainWindow::storeFormat()
 {
-    writeSetting(formatKey, ComboBoxExtension->currentText());
+    writeSetting(formatKey, formatCombo_->currentText());
 }
 
-void TAppForm::Button3Click()
+void MainWindow::chooseDestination()
 {
     // Opens in the folder last chosen in this run; the first time, at the dialog's own default.
     QFileDialog dialog(this, QStringLiteral("Select folder:"), LastFolder);
@@ -96,18 +96,18 @@ void TAppForm::Button3Click()
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     LastFolder = dialog.selectedFiles().constFirst();
-    AddMyFolder(LastFolder);
+    setDestinationFolder(LastFolder);
 }
 
-void TAppForm::AddMyFolder(const QString &foldername)
+void MainWindow::setDestinationFolder(const QString &foldername)
 {
     if (TrimControlChars(foldername).isEmpty())
         return;
     LastFolder = foldername;
-    Edit1->setText(LastFolder); // runs Edit1Change
+    destinationEdit_->setText(LastFolder); // runs storeDestination
 }
 
-void TAppForm::ResettoDefaults1Click()
+void MainWindow::resetToDefaults()
 {
     if (ConfirmYesNo(QStringLiteral("Restart Application?"), this) != mrYes)
         return;

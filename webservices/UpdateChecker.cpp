@@ -1,4 +1,4 @@
-#include "webservices/TChecker.h"
+#include "webservices/UpdateChecker.h"
 
 #include "platform/AppIdentity.h"
 #include "platform/Errors.h"
@@ -37,7 +37,7 @@ QString ShortDateText(const QDate &date)
     return QLocale::system().toString(date, QLocale::ShortFormat);
 }
 
-TChecker::TChecker(QObject *parent)
+UpdateChecker::UpdateChecker(QObject *parent)
     : QThread(parent), TodayText([] { return ShortDateText(QDate::currentDate()); })
 {
     connect(this, &QThread::finished, this, &QObject::deleteLater);
@@ -49,7 +49,7 @@ TChecker::TChecker(QObject *parent)
         });
 }
 
-void TChecker::run()
+void UpdateChecker::run()
 {
     UpdateState.CheckDone.store(false, std::memory_order_relaxed);
     try {
@@ -60,7 +60,7 @@ void TChecker::run()
     }
 }
 
-void TChecker::CheckNow()
+void UpdateChecker::CheckNow()
 {
     ClearFailures();
 

@@ -1,4 +1,4 @@
-#include "webservices/TNewVer.h"
+#include "webservices/NewVersionWindow.h"
 
 #include "platform/AppIdentity.h"
 #include "platform/ServiceHost.h"
@@ -64,7 +64,7 @@ void TLinkLabel::keyPressEvent(QKeyEvent *event)
         QLabel::keyPressEvent(event);
 }
 
-TNewVer::TNewVer(QWidget *mainWindow)
+NewVersionWindow::NewVersionWindow(QWidget *mainWindow)
     : QWidget(mainWindow, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("NewVer"));
@@ -78,67 +78,67 @@ TNewVer::TNewVer(QWidget *mainWindow)
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSizeConstraint(QLayout::SetNoConstraint); // the animations shrink it below its layout
 
-    Panel1 = new QFrame(this);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel1->setLineWidth(1);
-    outer->addWidget(Panel1);
-    auto *row = new QHBoxLayout(Panel1);
+    framePanel = new QFrame(this);
+    framePanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    framePanel->setLineWidth(1);
+    outer->addWidget(framePanel);
+    auto *row = new QHBoxLayout(framePanel);
     row->setContentsMargins(1, 1, 1, 1);
     row->setSpacing(0);
 
-    Image1 = new QLabel(Panel1);
-    Image1->setFixedWidth(66);
-    Image1->setContentsMargins(3, 3, 3, 3);
-    Image1->setAlignment(Qt::AlignCenter);
-    row->addWidget(Image1);
+    iconImage = new QLabel(framePanel);
+    iconImage->setFixedWidth(66);
+    iconImage->setContentsMargins(3, 3, 3, 3);
+    iconImage->setAlignment(Qt::AlignCenter);
+    row->addWidget(iconImage);
 
-    Panel2 = new QWidget(Panel1);
-    auto *column = new QVBoxLayout(Panel2);
+    textPanel = new QWidget(framePanel);
+    auto *column = new QVBoxLayout(textPanel);
     column->setContentsMargins(3, 3, 3, 3);
     column->setSpacing(0);
-    Label1 = new QLabel(Panel2);
-    Label1->setAlignment(Qt::AlignCenter);
+    headingLabel = new QLabel(textPanel);
+    headingLabel->setAlignment(Qt::AlignCenter);
     QFont heading = font();
     heading.setPixelSize(13);
     heading.setBold(true);
-    Label1->setFont(heading);
-    column->addWidget(Label1);
-    Label2 = new TLinkLabel(Panel2);
-    Label2->setAlignment(Qt::AlignCenter);
-    Label2->setWordWrap(true);
+    headingLabel->setFont(heading);
+    column->addWidget(headingLabel);
+    downloadLink = new TLinkLabel(textPanel);
+    downloadLink->setAlignment(Qt::AlignCenter);
+    downloadLink->setWordWrap(true);
     QFont link = font();
     link.setPixelSize(13);
     link.setUnderline(true);
-    Label2->setFont(link);
-    Label2->setCursor(Qt::PointingHandCursor);
-    Label2->setFocusPolicy(Qt::TabFocus);
-    Label2->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    column->addWidget(Label2, 1);
-    row->addWidget(Panel2, 1);
+    downloadLink->setFont(link);
+    downloadLink->setCursor(Qt::PointingHandCursor);
+    downloadLink->setFocusPolicy(Qt::TabFocus);
+    downloadLink->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    column->addWidget(downloadLink, 1);
+    row->addWidget(textPanel, 1);
 
-    Panel3 = new QWidget(Panel1);
-    Panel3->setFixedWidth(22);
-    auto *side = new QVBoxLayout(Panel3);
+    closePanel = new QWidget(framePanel);
+    closePanel->setFixedWidth(22);
+    auto *side = new QVBoxLayout(closePanel);
     side->setContentsMargins(0, 0, 0, 0);
-    Button1 = new QPushButton(Panel3);
-    Button1->setFixedSize(22, 22);
-    Button1->setCursor(Qt::PointingHandCursor);
-    Button1->setIcon(closeGlyph(palette().color(QPalette::ButtonText)));
-    Button1->setIconSize(QSize(14, 14));
-    Button1->setFlat(true);
-    Button1->setAccessibleName(QStringLiteral("Close"));
-    Button1->setToolTip(QStringLiteral("Close"));
-    side->addWidget(Button1);
+    closeButton = new QPushButton(closePanel);
+    closeButton->setFixedSize(22, 22);
+    closeButton->setCursor(Qt::PointingHandCursor);
+    closeButton->setIcon(closeGlyph(palette().color(QPalette::ButtonText)));
+    closeButton->setIconSize(QSize(14, 14));
+    closeButton->setFlat(true);
+    closeButton->setAccessibleName(QStringLiteral("Close"));
+    closeButton->setToolTip(QStringLiteral("Close"));
+    side->addWidget(closeButton);
     side->addStretch(1);
-    row->addWidget(Panel3);
+    row->addWidget(closePanel);
 
-    // Dragging works from the window, Panel1, the icon, the heading and Panel3, not from Panel2,
+    // Dragging works from the window, framePanel, the icon, the heading and closePanel, not from textPanel,
     // the link or the close button.
     Drag = new WindowDragFilter(this, /*anyButtonButRight=*/true);
-    for (QWidget *source : {static_cast<QWidget *>(Panel1), static_cast<QWidget *>(Image1),
-                            static_cast<QWidget *>(Label1), Panel3})
+    for (QWidget *source : {static_cast<QWidget *>(framePanel), static_cast<QWidget *>(iconImage),
+                            static_cast<QWidget *>(headingLabel), closePanel})
         Drag->DragFrom(source);
-    Panel2->installEventFilter(this);
+    textPanel->installEventFilter(this);
 
     TimerStart = new QTimer(this);
     TimerStart->setInterval(1);
@@ -146,11 +146,11 @@ TNewVer::TNewVer(QWidget *mainWindow)
     TimerClose->setInterval(1000);
     TimerLink = new QTimer(this);
     TimerLink->setInterval(100);
-    connect(TimerStart, &QTimer::timeout, this, &TNewVer::TimerStartTimer);
-    connect(TimerClose, &QTimer::timeout, this, &TNewVer::TimerCloseTimer);
-    connect(TimerLink, &QTimer::timeout, this, &TNewVer::TimerLinkTimer);
-    connect(Label2, &TLinkLabel::clicked, this, &TNewVer::Label2Click);
-    connect(Button1, &QPushButton::clicked, this, &TNewVer::Button1Click);
+    connect(TimerStart, &QTimer::timeout, this, &NewVersionWindow::TimerStartTimer);
+    connect(TimerClose, &QTimer::timeout, this, &NewVersionWindow::TimerCloseTimer);
+    connect(TimerLink, &QTimer::timeout, this, &NewVersionWindow::TimerLinkTimer);
+    connect(downloadLink, &TLinkLabel::clicked, this, &NewVersionWindow::openDownload);
+    connect(closeButton, &QPushButton::clicked, this, &NewVersionWindow::closeNotification);
 
     FormCreate();
 
@@ -159,17 +159,17 @@ TNewVer::TNewVer(QWidget *mainWindow)
     TimerLink->start();
 }
 
-QString TNewVer::LinkText(const QString &productName, const QString &version)
+QString NewVersionWindow::LinkText(const QString &productName, const QString &version)
 {
     return QStringLiteral("Click to download") + QLatin1Char(' ') + productName + QLatin1Char(' ') + version;
 }
 
-QString TNewVer::HomePageAddress()
+QString NewVersionWindow::HomePageAddress()
 {
     return QStringLiteral("https://") + ServiceHost() + QLatin1Char('/');
 }
 
-QString TNewVer::LinkTarget(const QString &downloadUrl)
+QString NewVersionWindow::LinkTarget(const QString &downloadUrl)
 {
     // The address comes from the network: only web addresses go to the desktop's opener, never a
     // local file or program.
@@ -180,25 +180,25 @@ QString TNewVer::LinkTarget(const QString &downloadUrl)
     return HomePageAddress();
 }
 
-void TNewVer::FormCreate()
+void NewVersionWindow::FormCreate()
 {
     QIcon icon = mainWindow ? mainWindow->windowIcon() : QIcon();
     if (icon.isNull())
         icon = QApplication::windowIcon();
-    Image1->setPixmap(icon.pixmap(QSize(48, 48), devicePixelRatioF()));
-    Image1->setAccessibleName(AppProductName);
+    iconImage->setPixmap(icon.pixmap(QSize(48, 48), devicePixelRatioF()));
+    iconImage->setAccessibleName(AppProductName);
 
     resize(ClientWidth, ClientHeight);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     move(screen.x() + screen.width() - ClientWidth - 5, screen.y() + 5);
 
-    Label1->setText(QStringLiteral("UPDATE AVAILABLE"));
-    Label2->setText(LinkText(AppProductName, UpdateState.LatestVersion));
-    Label2->setAccessibleName(Label2->text());
+    headingLabel->setText(QStringLiteral("UPDATE AVAILABLE"));
+    downloadLink->setText(LinkText(AppProductName, UpdateState.LatestVersion));
+    downloadLink->setAccessibleName(downloadLink->text());
     TimerLinkTimer();
 }
 
-void TNewVer::TimerStartTimer()
+void NewVersionWindow::TimerStartTimer()
 {
     TimerStart->stop();
     const QRect full = geometry();
@@ -208,7 +208,7 @@ void TNewVer::TimerStartTimer()
     GiveFocusBack();
 }
 
-void TNewVer::GiveFocusBack()
+void NewVersionWindow::GiveFocusBack()
 {
     if (!mainWindow)
         return;
@@ -217,7 +217,7 @@ void TNewVer::GiveFocusBack()
     raise(); // stays above the main window it hands the focus to
 }
 
-void TNewVer::Animate(const QRect &from, const QRect &to, bool hideAtEnd)
+void NewVersionWindow::Animate(const QRect &from, const QRect &to, bool hideAtEnd)
 {
     if (animation) {
         animation->stop();
@@ -237,7 +237,7 @@ void TNewVer::Animate(const QRect &from, const QRect &to, bool hideAtEnd)
     animation->start();
 }
 
-void TNewVer::TimerCloseTimer()
+void NewVersionWindow::TimerCloseTimer()
 {
     --CloseCountdown;
     if (CloseCountdown > 0)
@@ -253,19 +253,19 @@ void TNewVer::TimerCloseTimer()
     Animate(full, collapsedAtCentre(full), true);
 }
 
-void TNewVer::TimerLinkTimer()
+void NewVersionWindow::TimerLinkTimer()
 {
-    const QPoint point = Label2->mapFromGlobal(QCursor::pos());
-    const QPalette::ColorRole role = Label2->rect().contains(point) ? QPalette::Highlight : QPalette::WindowText;
+    const QPoint point = downloadLink->mapFromGlobal(QCursor::pos());
+    const QPalette::ColorRole role = downloadLink->rect().contains(point) ? QPalette::Highlight : QPalette::WindowText;
     const QColor colour = QApplication::palette().color(role);
-    if (Label2->palette().color(QPalette::WindowText) != colour) {
-        QPalette palette = Label2->palette();
+    if (downloadLink->palette().color(QPalette::WindowText) != colour) {
+        QPalette palette = downloadLink->palette();
         palette.setColor(QPalette::WindowText, colour);
-        Label2->setPalette(palette);
+        downloadLink->setPalette(palette);
     }
 }
 
-void TNewVer::Label2Click()
+void NewVersionWindow::openDownload()
 {
     try {
         QDesktopServices::openUrl(QUrl(LinkTarget(UpdateState.DownloadUrl), QUrl::TolerantMode));
@@ -275,22 +275,22 @@ void TNewVer::Label2Click()
     close();
 }
 
-void TNewVer::Button1Click()
+void NewVersionWindow::closeNotification()
 {
     close();
 }
 
-bool TNewVer::eventFilter(QObject *watched, QEvent *event)
+bool NewVersionWindow::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    // Panel2 has no mouse handling of its own, and its presses must not reach Panel1 and drag.
-    if (watched == Panel2 && (type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+    // textPanel has no mouse handling of its own, and its presses must not reach framePanel and drag.
+    if (watched == textPanel && (type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
                               type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick))
         return true;
     return QWidget::eventFilter(watched, event);
 }
 
-void TNewVer::keyPressEvent(QKeyEvent *event)
+void NewVersionWindow::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape)
         close();

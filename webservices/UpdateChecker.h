@@ -7,11 +7,11 @@
 // The once-per-run update check on a thread of its own. Frees itself when the thread ends. It
 // only reads the identity texts and writes UpdateState, the failure record and the per-user
 // values; it never touches a window.
-class TChecker : public QThread {
+class UpdateChecker : public QThread {
     Q_OBJECT
 
 public:
-    explicit TChecker(QObject *parent = nullptr);
+    explicit UpdateChecker(QObject *parent = nullptr);
 
     // One complete check; ends by setting UpdateState.CheckDone.
     void CheckNow();

@@ -37,3 +37,19 @@ QString ExpectedStagedOutput(Action action, const QString &format, const QString
 // Moves every staged output into `destination` (MoveToFreeName) and returns the names they got.
 // Raises MirelonError when one cannot be moved; those already moved stay.
 QStringList PublishOutputs(const QList<StagedOutput> &outputs, const QString &destination);
+
+// The main window's run with several images at once: each image's script writes into
+// `stagingRoot`/<index>/ as StagedScript does, and once its turn comes (InOrderPublisher) its
+// output moves into the destination under the window's names: output.<ext>, output (2).<ext>,
+// ... exactly as a one-at-a-time run names them. Export, Mark and Blur only: Save Faces numbers
+// its files in the destination itself and runs one image at a time.
+PrepareImage StagedWindowImages(Action action, const ActionRunValues &values, const QString &stagingRoot);
+QString WindowStagingFolder(const QString &stagingRoot, qsizetype index);
+// Moves the image's staged output into `destination`; returns its new path. Raises MirelonError
+// when it cannot be moved.
+QString PublishWindowOutput(Action action, const QString &formatText, const QString &stagingFolder,
+                            const QString &destination);
+
+// The number of images the window runs at once from the Jobs setting: a whole number above 0,
+// or `cores` for 0, an empty or any other text.
+int RunJobsFrom(const QString &text, int cores);

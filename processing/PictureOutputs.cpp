@@ -1,7 +1,11 @@
-#include "app/convert/PictureOutputs.h"
+#include "processing/PictureOutputs.h"
 
 #include "scripts/ActionScripts.h"
 #include "scripts/OutputNaming.h"
+#include "scripts/ScriptFrame.h"
+#include "scripts/ShellQuote.h"
+#include "platform/Errors.h"
+#include "processing/PhpRuntime.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -87,4 +91,43 @@ QStringList PublishOutputs(const QList<StagedOutput> &outputs, const QString &de
     for (const StagedOutput &output : outputs)
         names.append(MoveToFreeName(output.path, destination, output.stem, output.extension));
     return names;
+}
+
+QString WindowStagingFolder(const QString &stagingRoot, qsizetype index)
+{
+    return WithTrailingSlash(stagingRoot) + QString::number(index);
+}
+
+PrepareImage StagedWindowImages(Action action, const ActionRunValues &values, const QString &stagingRoot)
+{
+    const QString format = values.formatText.toLower();
+    const QString interpreter = InterpreterFile(values.phpDir);
+    return [=](qsizetype index, const QString &inputPath, int) {
+        const QString staging = WindowStagingFolder(stagingRoot, index);
+        if (!QDir().mkpath(staging))
+            throw MirelonError(QStringLiteral("Cannot create the folder \"%1\"").arg(staging));
+        const QString script = WithTrailingSlash(staging) + QStringLiteral("script.php");
+        WriteScriptFile(script, EncodeScript(StagedScript(action, values.libraryPath, inputPath, format, staging)));
+        PreparedImage prepared;
+        prepared.command = InterpreterCommand(interpreter, script);
+        prepared.workingDirectory = values.phpDir;
+        prepared.expectedOutputs = {ExpectedStagedOutput(action, format, staging)};
+        return prepared;
+    };
+}
+
+QString PublishWindowOutput(Action action, const QString &formatText, const QString &stagingFolder,
+                            const QString &destination)
+{
+    const QString format = formatText.toLower();
+    const QString staged = ExpectedStagedOutput(action, format, stagingFolder);
+    const QString extension = action == Action::ExportFacePositions ? QStringLiteral(".txt") : QLatin1Char('.') + format;
+    return MoveToFreeName(staged, AbsoluteToCurrentFolder(destination), QStringLiteral("output"), extension);
+}
+
+int RunJobsFrom(const QString &text, int cores)
+{
+    bool ok = false;
+    const int jobs = text.trimmed().toInt(&ok);
+    return ok && jobs > 0 ? qMin(jobs, 64) : qMax(cores, 1);
 }

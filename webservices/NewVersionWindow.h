@@ -33,24 +33,24 @@ protected:
 // Borderless, always-on-top notification of a new version in the top right corner of the
 // primary screen. Grows into view about 1 ms after creation, hands the focus back to the main
 // window, can be dragged, and closes itself 11 seconds after creation. Closing only hides it.
-class TNewVer : public QWidget {
+class NewVersionWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TNewVer(QWidget *mainWindow);
+    explicit NewVersionWindow(QWidget *mainWindow);
 
     static QString LinkText(const QString &productName, const QString &version);
     // Where the link leads: the download address when it is a web address, else the home page.
     static QString LinkTarget(const QString &downloadUrl);
     static QString HomePageAddress();
 
-    QFrame *Panel1 = nullptr;
-    QLabel *Image1 = nullptr;
-    QWidget *Panel2 = nullptr;
-    QLabel *Label1 = nullptr;
-    TLinkLabel *Label2 = nullptr;
-    QWidget *Panel3 = nullptr;
-    QPushButton *Button1 = nullptr;
+    QFrame *framePanel = nullptr;
+    QLabel *iconImage = nullptr;
+    QWidget *textPanel = nullptr;
+    QLabel *headingLabel = nullptr;
+    TLinkLabel *downloadLink = nullptr;
+    QWidget *closePanel = nullptr;
+    QPushButton *closeButton = nullptr;
     QTimer *TimerStart = nullptr;
     QTimer *TimerClose = nullptr;
     QTimer *TimerLink = nullptr;
@@ -58,8 +58,8 @@ public:
     WindowDragFilter *Drag = nullptr; // any button but the right one drags
 
 public slots:
-    void Label2Click();
-    void Button1Click();
+    void openDownload();
+    void closeNotification();
     void TimerStartTimer();
     void TimerCloseTimer();
     void TimerLinkTimer();

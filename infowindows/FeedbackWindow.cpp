@@ -1,4 +1,4 @@
-#include "infowindows/FeedbackForm.h"
+#include "infowindows/FeedbackWindow.h"
 
 #include "platform/AppIdentity.h"
 #include "infowindows/FeedbackChoicePanel.h"
@@ -57,7 +57,7 @@ public:
 };
 } // namespace
 
-TFeedbackForm::TFeedbackForm(QWidget *parent) : QDialog(parent)
+FeedbackWindow::FeedbackWindow(QWidget *parent) : QDialog(parent)
 {
     Q_INIT_RESOURCE(infowindows);
     ShowMessage = [this](QMessageBox::Icon icon, const QString &title, const QString &text) {
@@ -78,112 +78,112 @@ TFeedbackForm::TFeedbackForm(QWidget *parent) : QDialog(parent)
     FormCreate();
 }
 
-TFeedbackForm::~TFeedbackForm() = default;
+FeedbackWindow::~FeedbackWindow() = default;
 
-void TFeedbackForm::buildControls()
+void FeedbackWindow::buildControls()
 {
     auto *form = new QVBoxLayout(this);
     form->setContentsMargins(0, 0, 0, 0);
     form->setSpacing(0);
 
     // The two choices.
-    Panel3 = plainPanel(this, 46);
-    auto *choices = new QHBoxLayout(Panel3);
+    choicePanel = plainPanel(this, 46);
+    auto *choices = new QHBoxLayout(choicePanel);
     choices->setContentsMargins(3, 3, 3, 3);
     choices->setSpacing(6);
-    Panel4 = new FeedbackChoicePanel(QStringLiteral(":/infowindows/face-grin.svg"), Panel3);
-    Image1 = Panel4->Image;
-    Image1->setAccessibleName(QStringLiteral("Grinning face"));
-    Panel5 = new FeedbackChoicePanel(QStringLiteral(":/infowindows/face-sad.svg"), Panel3);
-    Image2 = Panel5->Image;
-    Image2->setAccessibleName(QStringLiteral("Sad face"));
-    Panel5->setFixedWidth(256);
-    choices->addWidget(Panel4, 1);
-    choices->addWidget(Panel5);
-    form->addWidget(Panel3);
-    connect(Panel4, &FeedbackChoicePanel::pressed, this, &TFeedbackForm::Image1MouseDown);
-    connect(Panel5, &FeedbackChoicePanel::pressed, this, &TFeedbackForm::Image2MouseDown);
+    likePanel = new FeedbackChoicePanel(QStringLiteral(":/infowindows/face-grin.svg"), choicePanel);
+    likeImage = likePanel->Image;
+    likeImage->setAccessibleName(QStringLiteral("Grinning face"));
+    dislikePanel = new FeedbackChoicePanel(QStringLiteral(":/infowindows/face-sad.svg"), choicePanel);
+    dislikeImage = dislikePanel->Image;
+    dislikeImage->setAccessibleName(QStringLiteral("Sad face"));
+    dislikePanel->setFixedWidth(256);
+    choices->addWidget(likePanel, 1);
+    choices->addWidget(dislikePanel);
+    form->addWidget(choicePanel);
+    connect(likePanel, &FeedbackChoicePanel::pressed, this, &FeedbackWindow::chooseLike);
+    connect(dislikePanel, &FeedbackChoicePanel::pressed, this, &FeedbackWindow::chooseDislike);
     // The panels take no focus; these keys reach them from the keyboard.
     auto *likeKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_L), this);
-    connect(likeKey, &QShortcut::activated, this, [this] { Image1MouseDown(Qt::LeftButton); });
+    connect(likeKey, &QShortcut::activated, this, [this] { chooseLike(Qt::LeftButton); });
     auto *dislikeKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_D), this);
-    connect(dislikeKey, &QShortcut::activated, this, [this] { Image2MouseDown(Qt::LeftButton); });
-    Panel4->setToolTip(QStringLiteral("Alt+L"));
-    Panel5->setToolTip(QStringLiteral("Alt+D"));
+    connect(dislikeKey, &QShortcut::activated, this, [this] { chooseDislike(Qt::LeftButton); });
+    likePanel->setToolTip(QStringLiteral("Alt+L"));
+    dislikePanel->setToolTip(QStringLiteral("Alt+D"));
 
-    Label1 = new QLabel(this);
-    Label1->setFont(pixelFont(font(), 16));
-    addWithMargins(form, Label1);
-    Label2 = new QLabel(this);
-    Label2->setFont(pixelFont(font(), 13, true));
-    addWithMargins(form, Label2);
+    headingLabel = new QLabel(this);
+    headingLabel->setFont(pixelFont(font(), 16));
+    addWithMargins(form, headingLabel);
+    questionLabel = new QLabel(this);
+    questionLabel->setFont(pixelFont(font(), 13, true));
+    addWithMargins(form, questionLabel);
 
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setFont(pixelFont(font(), 13));
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setTabChangesFocus(true);
-    Label2->setBuddy(Memo1);
-    Memo1->setAccessibleName(QStringLiteral("Feedback"));
-    connect(Memo1->document(), &QTextDocument::contentsChange, this,
+    messageEdit = new QPlainTextEdit(this);
+    messageEdit->setFont(pixelFont(font(), 13));
+    messageEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    messageEdit->setTabChangesFocus(true);
+    questionLabel->setBuddy(messageEdit);
+    messageEdit->setAccessibleName(QStringLiteral("Feedback"));
+    connect(messageEdit->document(), &QTextDocument::contentsChange, this,
             [this](int position, int, int added) { limitMemoLength(position, added); });
-    addWithMargins(form, Memo1, 1);
+    addWithMargins(form, messageEdit, 1);
 
     // E-mail row.
-    Panel1 = plainPanel(this, 30);
-    auto *emailRow = new QHBoxLayout(Panel1);
+    emailPanel = plainPanel(this, 30);
+    auto *emailRow = new QHBoxLayout(emailPanel);
     emailRow->setContentsMargins(0, 0, 0, 0);
     emailRow->setSpacing(0);
-    Label3 = new QLabel(Panel1);
-    Label3->setFont(pixelFont(font(), 13));
-    Label3->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    Edit1 = new QLineEdit(Panel1);
-    Edit1->setFont(pixelFont(font(), 13));
-    Edit1->setMaxLength(EditMaxLength);
-    Label3->setBuddy(Edit1);
-    addWithMargins(emailRow, Label3);
-    addWithMargins(emailRow, Edit1, 1);
-    form->addWidget(Panel1);
+    emailLabel = new QLabel(emailPanel);
+    emailLabel->setFont(pixelFont(font(), 13));
+    emailLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    emailEdit = new QLineEdit(emailPanel);
+    emailEdit->setFont(pixelFont(font(), 13));
+    emailEdit->setMaxLength(EditMaxLength);
+    emailLabel->setBuddy(emailEdit);
+    addWithMargins(emailRow, emailLabel);
+    addWithMargins(emailRow, emailEdit, 1);
+    form->addWidget(emailPanel);
 
     // Button row.
-    Panel2 = plainPanel(this, 39);
-    auto *buttonRow = new QHBoxLayout(Panel2);
+    buttonPanel = plainPanel(this, 39);
+    auto *buttonRow = new QHBoxLayout(buttonPanel);
     buttonRow->setContentsMargins(0, 0, 0, 0);
     buttonRow->addStretch(1);
-    BitBtn1 = new FeedbackSendButton(Panel2);
-    BitBtn1->setFont(pixelFont(font(), 16));
-    BitBtn1->setFixedSize(172, 33);
-    BitBtn1->setIcon(QIcon(QStringLiteral(":/infowindows/envelope.svg")));
-    BitBtn1->setIconSize(QSize(16, 16));
-    BitBtn1->setAutoDefault(false); // the window has no default button: Enter in the e-mail box sends nothing
-    BitBtn1->setDefault(false);
-    addWithMargins(buttonRow, BitBtn1);
-    form->addWidget(Panel2);
-    connect(BitBtn1, &QPushButton::clicked, this, &TFeedbackForm::BitBtn1Click);
+    sendButton = new FeedbackSendButton(buttonPanel);
+    sendButton->setFont(pixelFont(font(), 16));
+    sendButton->setFixedSize(172, 33);
+    sendButton->setIcon(QIcon(QStringLiteral(":/infowindows/envelope.svg")));
+    sendButton->setIconSize(QSize(16, 16));
+    sendButton->setAutoDefault(false); // the window has no default button: Enter in the e-mail box sends nothing
+    sendButton->setDefault(false);
+    addWithMargins(buttonRow, sendButton);
+    form->addWidget(buttonPanel);
+    connect(sendButton, &QPushButton::clicked, this, &FeedbackWindow::sendFeedback);
 
-    setTabOrder(Memo1, Edit1);
-    setTabOrder(Edit1, BitBtn1);
-    for (QWidget *control : {static_cast<QWidget *>(Memo1), static_cast<QWidget *>(Edit1),
-                             static_cast<QWidget *>(BitBtn1)})
+    setTabOrder(messageEdit, emailEdit);
+    setTabOrder(emailEdit, sendButton);
+    for (QWidget *control : {static_cast<QWidget *>(messageEdit), static_cast<QWidget *>(emailEdit),
+                             static_cast<QWidget *>(sendButton)})
         control->installEventFilter(this);
-    Memo1->setFocus();
+    messageEdit->setFocus();
 }
 
-void TFeedbackForm::FormCreate()
+void FeedbackWindow::FormCreate()
 {
     setWindowTitle(AppProductName + QStringLiteral(" feedback"));
-    Label1->setText(QStringLiteral("We would really appreciate your feedback."));
-    Label2->setText(QStringLiteral("What did you like or dislike?"));
-    Label3->setText(QStringLiteral("Include my e-mail:"));
-    BitBtn1->setText(QStringLiteral("Send"));
-    Panel4->setCaption(QStringLiteral("I like it!"));
-    Panel5->setCaption(QStringLiteral("I dislike it!"));
+    headingLabel->setText(QStringLiteral("We would really appreciate your feedback."));
+    questionLabel->setText(QStringLiteral("What did you like or dislike?"));
+    emailLabel->setText(QStringLiteral("Include my e-mail:"));
+    sendButton->setText(QStringLiteral("Send"));
+    likePanel->setCaption(QStringLiteral("I like it!"));
+    dislikePanel->setCaption(QStringLiteral("I dislike it!"));
 }
 
-FeedbackChoice TFeedbackForm::Choice() const
+FeedbackChoice FeedbackWindow::Choice() const
 {
-    if (Panel4->isSelected())
+    if (likePanel->isSelected())
         return FeedbackChoice::Like;
-    if (Panel5->isSelected())
+    if (dislikePanel->isSelected())
         return FeedbackChoice::Dislike;
     return FeedbackChoice::None;
 }
@@ -201,31 +201,31 @@ void PickChoice(FeedbackChoicePanel &picked, FeedbackChoicePanel &other, Qt::Mou
 }
 } // namespace
 
-void TFeedbackForm::Image1MouseDown(Qt::MouseButton button)
+void FeedbackWindow::chooseLike(Qt::MouseButton button)
 {
-    PickChoice(*Panel4, *Panel5, button);
+    PickChoice(*likePanel, *dislikePanel, button);
 }
 
-void TFeedbackForm::Image2MouseDown(Qt::MouseButton button)
+void FeedbackWindow::chooseDislike(Qt::MouseButton button)
 {
-    PickChoice(*Panel5, *Panel4, button);
+    PickChoice(*dislikePanel, *likePanel, button);
 }
 
-void TFeedbackForm::BitBtn1Click()
+void FeedbackWindow::sendFeedback()
 {
     // The raw text keeps no-break spaces (toPlainText would turn them into blanks); the service
     // has always received line breaks as CR LF.
-    QString text = Memo1->document()->toRawText();
+    QString text = messageEdit->document()->toRawText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n')).replace(QChar::LineSeparator, QLatin1Char('\n'));
     const QString message = TrimControlChars(text).toString().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     if (message.isEmpty()) {
-        Memo1->setFocus();
+        messageEdit->setFocus();
         Beep();
         return;
     }
-    const QString address = TrimControlChars(Edit1->text()).toString();
+    const QString address = TrimControlChars(emailEdit->text()).toString();
     if (!address.isEmpty() && !IsValidEmail(address)) {
-        Edit1->setFocus();
+        emailEdit->setFocus();
         ShowMessage(QMessageBox::Critical, QStringLiteral("Failure"), QStringLiteral("Invalid e-mail address!"));
         return;
     }
@@ -247,28 +247,28 @@ void TFeedbackForm::BitBtn1Click()
     }
 }
 
-bool TFeedbackForm::eventFilter(QObject *watched, QEvent *event)
+bool FeedbackWindow::eventFilter(QObject *watched, QEvent *event)
 {
     // Escape in the message box, the e-mail box (where it is consumed) or on "Send" closes the window.
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape
-        && (watched == Memo1 || watched == Edit1 || watched == BitBtn1)) {
+        && (watched == messageEdit || watched == emailEdit || watched == sendButton)) {
         close();
         return true;
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void TFeedbackForm::limitMemoLength(int position, int added)
+void FeedbackWindow::limitMemoLength(int position, int added)
 {
     if (added <= 0)
         return;
     // The document's count includes one closing paragraph separator; the text has none.
-    const int excess = Memo1->document()->characterCount() - 1 - MemoMaxLength;
+    const int excess = messageEdit->document()->characterCount() - 1 - MemoMaxLength;
     if (excess <= 0)
         return;
     // Drop what goes beyond the limit from the end of what was just added.
     const int end = position + added;
-    QTextCursor cursor(Memo1->document());
+    QTextCursor cursor(messageEdit->document());
     cursor.setPosition(qMax(position, end - excess));
     cursor.setPosition(end, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
