@@ -20,6 +20,8 @@
 #include "processing/PhpRuntime.h"
 #include "processing/RunPrompts.h"
 #include "processing/RunStatusText.h"
+#include "processing/VideoStep.h"
+#include "imagelist/FileExtensions.h"
 #include "review/ReviewPane.h"
 #include "scripts/ShellQuote.h"
 
@@ -75,6 +77,8 @@ void MainWindow::startRun(Action action, const QString &phpDir)
     values.libraryPath = LibraryPath(ExecutableFolder());
     values.settingsDir = SettingsDir;
     values.formatText = formatCombo_->currentText();
+    values.videoCoverSeconds = VideoCoverSecondsFrom(
+        SettingsIni.value(QStringLiteral("Settings"), QStringLiteral("VideoCoverSeconds"), QString()));
     // The destination is locked during the run: read once, here.
     const QString destination = destinationEdit_->text();
 
@@ -84,6 +88,10 @@ void MainWindow::startRun(Action action, const QString &phpDir)
                            QThread::idealThreadCount());
     if (action == Action::SaveFacesAsSeparateImages)
         jobs = 1;
+    // A video uses every core by itself, and is written under its own passing name.
+    for (int i = 0; i < imageModel_->count() && jobs > 1; ++i)
+        if (IsVideoFileName(imageModel_->entry(i).path))
+            jobs = 1;
     runStaging_.reset();
     publisher_.reset();
     publishFailures_.clear();
@@ -142,6 +150,10 @@ void MainWindow::startRun(Action action, const QString &phpDir)
     run_ = new BatchRun(paths, prepare, options, this);
     connect(run_, &BatchRun::imageStarted, this, &MainWindow::runImageStarted);
     connect(run_, &BatchRun::imageFinished, this, &MainWindow::runImageFinished);
+    connect(run_, &BatchRun::imageOutput, this, [this, paths](qsizetype index, const QByteArray &piece) {
+        if (const std::optional<FrameCount> frames = LastFrameProgress(piece))
+            statusText_->setText(VideoProcessingText(paths[index], frames->frame, frames->total));
+    });
     connect(run_, &BatchRun::finished, this, &MainWindow::runFinished);
     QApplication::setOverrideCursor(Qt::BusyCursor);
     setRunControls(true);
