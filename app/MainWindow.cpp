@@ -8,6 +8,7 @@
 #include "infowindows/VersionInfo.h"
 #include "platform/AppPaths.h"
 #include "platform/Errors.h"
+#include "platform/PrivateRunFolder.h"
 #include "platform/ServiceHost.h"
 #include "platform/VersionResource.h"
 #include "review/FaceSearch.h"
@@ -29,7 +30,6 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>

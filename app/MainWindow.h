@@ -16,7 +16,7 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QSplitter;
-class QTemporaryDir;
+class PrivateRunFolder;
 class QTimer;
 class QToolBar;
 class QToolButton;
@@ -171,8 +171,8 @@ private:
     FaceSearch *faceSearch_ = nullptr;
     quint64 shownId_ = 0; // the entry the review pane shows, 0 for none
     BatchRun *run_ = nullptr;
-    std::unique_ptr<QTemporaryDir> runFacesFolder_; // the faces files of the run's reviewed entries
-    std::unique_ptr<QTemporaryDir> runStaging_;     // with several jobs: each image's private folder
+    std::unique_ptr<PrivateRunFolder> runFacesFolder_; // the faces files of the run's reviewed entries
+    std::unique_ptr<PrivateRunFolder> runStaging_;  // with several jobs: each image's private folder
     std::unique_ptr<InOrderPublisher> publisher_;   // with several jobs: outputs move in list order
     QList<FailedImage> publishFailures_;
     QString lastRunOutput_;

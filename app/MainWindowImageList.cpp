@@ -126,7 +126,7 @@ void MainWindow::addImage(const QString &path)
 void MainWindow::addFolder(const QString &folder)
 {
     for (const FolderFile &file : FilesInFolder(folder)) {
-        if (!IsImageFileName(file.path))
+        if (!IsImageFileName(file.path) && !IsVideoFileName(file.path))
             continue;
         if (file.nameIsText) {
             addImage(file.path);

@@ -10,6 +10,7 @@
 #include "imagelist/ImageListModel.h"
 #include "imagelist/ImageListView.h"
 #include "platform/Errors.h"
+#include "platform/PrivateRunFolder.h"
 #include "platform/AppPaths.h"
 #include "processing/ActionRun.h"
 #include "processing/BatchRun.h"
@@ -19,6 +20,8 @@
 #include "processing/PhpRuntime.h"
 #include "processing/RunPrompts.h"
 #include "processing/RunStatusText.h"
+#include "processing/VideoStep.h"
+#include "imagelist/FileExtensions.h"
 #include "review/ReviewPane.h"
 #include "scripts/ShellQuote.h"
 
@@ -34,7 +37,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QThread>
 
 namespace {
@@ -75,6 +77,8 @@ void MainWindow::startRun(Action action, const QString &phpDir)
     values.libraryPath = LibraryPath(ExecutableFolder());
     values.settingsDir = SettingsDir;
     values.formatText = formatCombo_->currentText();
+    values.videoCoverSeconds = VideoCoverSecondsFrom(
+        SettingsIni.value(QStringLiteral("Settings"), QStringLiteral("VideoCoverSeconds"), QString()));
     // The destination is locked during the run: read once, here.
     const QString destination = destinationEdit_->text();
 
@@ -84,14 +88,16 @@ void MainWindow::startRun(Action action, const QString &phpDir)
                            QThread::idealThreadCount());
     if (action == Action::SaveFacesAsSeparateImages)
         jobs = 1;
+    // A video uses every core by itself, and is written under its own passing name.
+    for (int i = 0; i < imageModel_->count() && jobs > 1; ++i)
+        if (IsVideoFileName(imageModel_->entry(i).path))
+            jobs = 1;
     runStaging_.reset();
     publisher_.reset();
     publishFailures_.clear();
     PrepareImage prepareAction;
     if (jobs > 1) {
-        runStaging_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/mirelon-run-XXXXXX"));
-        if (!runStaging_->isValid())
-            throw MirelonError(QStringLiteral("Cannot create a private temporary folder: ") + runStaging_->errorString());
+        runStaging_ = FreshRunFolder(QDir::tempPath(), QStringLiteral("mirelon-run-"));
         prepareAction = StagedWindowImages(action, values, runStaging_->path());
         publisher_ = std::make_unique<InOrderPublisher>(
             imageModel_->count(), [this, action, format = values.formatText, destination](int index) {
@@ -118,10 +124,7 @@ void MainWindow::startRun(Action action, const QString &phpDir)
         QString facesFile;
         if (imageModel_->review(i).reviewed) {
             if (!runFacesFolder_) {
-                runFacesFolder_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/mirelon-faces-XXXXXX"));
-                if (!runFacesFolder_->isValid())
-                    throw MirelonError(QStringLiteral("Cannot create a folder for the reviewed faces: ")
-                                       + runFacesFolder_->errorString());
+                runFacesFolder_ = FreshRunFolder(QDir::tempPath(), QStringLiteral("mirelon-faces-"));
             }
             facesFile = runFacesFolder_->filePath(QString::number(i) + QStringLiteral(".faces"));
             QFile file(facesFile);
@@ -147,6 +150,10 @@ void MainWindow::startRun(Action action, const QString &phpDir)
     run_ = new BatchRun(paths, prepare, options, this);
     connect(run_, &BatchRun::imageStarted, this, &MainWindow::runImageStarted);
     connect(run_, &BatchRun::imageFinished, this, &MainWindow::runImageFinished);
+    connect(run_, &BatchRun::imageOutput, this, [this, paths](qsizetype index, const QByteArray &piece) {
+        if (const std::optional<FrameCount> frames = LastFrameProgress(piece))
+            statusText_->setText(VideoProcessingText(paths[index], frames->frame, frames->total));
+    });
     connect(run_, &BatchRun::finished, this, &MainWindow::runFinished);
     QApplication::setOverrideCursor(Qt::BusyCursor);
     setRunControls(true);

@@ -31,3 +31,14 @@ function(mirelon_library name)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_compile_definitions(${name} PUBLIC MIRELON_SERVICE_HOST_DEFAULT="${MIRELON_SERVICE_HOST}")
 endfunction()
+
+# Puts the real engine, the detection library and PHP beside `target`'s program, as they lie
+# beside the application, so its window searches and runs with them.
+function(mirelon_runtime_beside target)
+  add_dependencies(${target} mirelon_php_launcher mirelon-facedetect mirelon_facedetect_files)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E create_symlink ${MIRELON_RUNTIME_DIR}/php $<TARGET_FILE_DIR:${target}>/php
+    COMMAND ${CMAKE_COMMAND} -E create_symlink ${MIRELON_RUNTIME_DIR}/FaceDetector.php $<TARGET_FILE_DIR:${target}>/FaceDetector.php
+    COMMAND ${CMAKE_COMMAND} -E create_symlink ${MIRELON_RUNTIME_DIR}/mirelon-facedetect $<TARGET_FILE_DIR:${target}>/mirelon-facedetect
+    VERBATIM)
+endfunction()

@@ -9,7 +9,8 @@ QFileDialog *NewAddFilesDialog(QWidget *parent)
     auto *dialog = new QFileDialog(parent);
     dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setNameFilters({QStringLiteral("Image Files (*.png *.jpg *.jpeg *.gif *.heic *.heif *.avif)"), QStringLiteral("All Files (*)")});
+    dialog->setNameFilters({QStringLiteral("Image Files (*.png *.jpg *.jpeg *.gif *.heic *.heif *.avif)"),
+                            QStringLiteral("Video Files (*.mp4 *.m4v *.mov *.mkv *.webm *.avi)"), QStringLiteral("All Files (*)")});
     dialog->selectNameFilter(dialog->nameFilters().constFirst());
     return dialog;
 }

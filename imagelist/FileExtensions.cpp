@@ -35,7 +35,12 @@ bool IsImageFileName(const QString &path)
     return HasExtensionIn(path, {".bmp", ".gif", ".png", ".tif", ".tiff", ".jpg", ".jpeg", ".heic", ".heif", ".avif"});
 }
 
+bool IsVideoFileName(const QString &path)
+{
+    return HasExtensionIn(path, {".mp4", ".m4v", ".mov", ".mkv", ".webm", ".avi"});
+}
+
 bool IsDropFileName(const QString &path)
 {
-    return HasExtensionIn(path, {".png", ".jpg", ".jpeg", ".gif", ".heic", ".heif", ".avif"});
+    return HasExtensionIn(path, {".png", ".jpg", ".jpeg", ".gif", ".heic", ".heif", ".avif"}) || IsVideoFileName(path);
 }

@@ -13,6 +13,10 @@ QString FileExtension(const QString &path);
 // heic, heif, avif.
 bool IsImageFileName(const QString &path);
 
+// True when the extension names a video container Mirelon reads: mp4, m4v, mov, mkv, webm, avi.
+// Whether the file is one is judged by its content.
+bool IsVideoFileName(const QString &path);
+
 // True when the extension belongs to the set taken from drops of single files: png, jpg, jpeg, gif,
-// heic, heif, avif.
+// heic, heif, avif, and the video extensions.
 bool IsDropFileName(const QString &path);

@@ -51,7 +51,7 @@ QList<FolderFile> PicturesInFolder(const QString &dirName)
 {
     QList<FolderFile> pictures;
     for (const FolderFile &file : FilesInFolder(dirName))
-        if (IsImageFileName(file.path) && (!file.nameIsText || QFileInfo(file.path).isFile()))
+        if ((IsImageFileName(file.path) || IsVideoFileName(file.path)) && (!file.nameIsText || QFileInfo(file.path).isFile()))
             pictures.append(file);
     return pictures;
 }

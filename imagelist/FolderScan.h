@@ -15,6 +15,6 @@ struct FolderFile {
 QList<FolderFile> FilesInFolder(const QString &dirName);
 
 // The pictures a folder gives: the files FilesInFolder lists whose extension belongs to the
-// scanned set (IsImageFileName) and that are regular files (after following a link). Names that
+// scanned set (IsImageFileName) or name a video (IsVideoFileName) and that are regular files (after following a link). Names that
 // are not UTF-8 are kept, with nameIsText false, so that the caller can name them.
 QList<FolderFile> PicturesInFolder(const QString &dirName);

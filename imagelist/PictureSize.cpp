@@ -5,6 +5,7 @@
 #include "imagelist/PictureHeaders.h"
 #include "platform/Errors.h"
 #include "platform/RegularFile.h"
+#include "video/VideoProbe.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -78,6 +79,13 @@ QSize ReadWithQt(QFile &file, const Decoder &decoder)
 
 QSize ReadPictureSize(const QString &path)
 {
+    if (IsVideoFileName(path)) {
+        OpenRegularFileForReading(path); // refuses a FIFO or device without blocking on it
+        const std::optional<mirelon::video::VideoFacts> facts = mirelon::video::ProbeVideo(QFile::encodeName(path).toStdString());
+        if (!facts)
+            throw MirelonError(QStringLiteral("Not a video Mirelon reads (MP4, MOV, MKV, WebM or AVI), or a damaged one"));
+        return QSize(facts->width, facts->height);
+    }
     const QString extension = FileExtension(path).mid(1);
     const Decoder *decoder = DecoderFor(LowerAsciiLetters(extension));
     if (!decoder)

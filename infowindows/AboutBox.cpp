@@ -95,7 +95,7 @@ AboutBox::AboutBox(QWidget *parent, RandomBelow random)
     setAutoFillBackground(false); // the rain canvas is the background
     setAttribute(Qt::WA_OpaquePaintEvent);
     buildControls();
-    FormCreate();
+    fillControls();
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 }
@@ -112,60 +112,60 @@ void AboutBox::buildControls()
     panelPalette.setColor(QPalette::Mid, QColor(0x60, 0x60, 0x60));
 
     // The hidden picture lies under the central panel.
-    PanelEgg = new QFrame(this);
-    PanelEgg->setObjectName(QStringLiteral("PanelEgg"));
-    PanelEgg->setFrameShape(QFrame::NoFrame);
-    PanelEgg->setPalette(panelPalette);
-    PanelEgg->setAutoFillBackground(true);
-    PanelEgg->resize(324, 220);
-    PanelEgg->hide();
-    ImageEgg = new QLabel(PanelEgg);
-    ImageEgg->setObjectName(QStringLiteral("ImageEgg"));
-    ImageEgg->setGeometry(2, 3, 320, 214);
-    ImageEgg->setScaledContents(true);
-    ImageEgg->setAccessibleName(QStringLiteral("Cat"));
+    hiddenPanel = new QFrame(this);
+    hiddenPanel->setObjectName(QStringLiteral("hiddenPanel"));
+    hiddenPanel->setFrameShape(QFrame::NoFrame);
+    hiddenPanel->setPalette(panelPalette);
+    hiddenPanel->setAutoFillBackground(true);
+    hiddenPanel->resize(324, 220);
+    hiddenPanel->hide();
+    hiddenImage = new QLabel(hiddenPanel);
+    hiddenImage->setObjectName(QStringLiteral("hiddenImage"));
+    hiddenImage->setGeometry(2, 3, 320, 214);
+    hiddenImage->setScaledContents(true);
+    hiddenImage->setAccessibleName(QStringLiteral("Cat"));
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel1->setLineWidth(1);
-    Panel1->setPalette(panelPalette);
-    Panel1->setAutoFillBackground(true);
-    Panel1->setGeometry(48, 42, 350, 291);
-    Egg = AboutEgg(Panel1->x());
+    centralPanel = new QFrame(this);
+    centralPanel->setObjectName(QStringLiteral("centralPanel"));
+    centralPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    centralPanel->setLineWidth(1);
+    centralPanel->setPalette(panelPalette);
+    centralPanel->setAutoFillBackground(true);
+    centralPanel->setGeometry(48, 42, 350, 291);
+    Egg = AboutEgg(centralPanel->x());
 
-    Image2 = new QLabel(Panel1);
-    Image2->setGeometry(3, 4, 344, 105);
-    Image2->setScaledContents(true);
-    Image2->setAccessibleName(QStringLiteral("Maker's logo"));
+    logoImage = new QLabel(centralPanel);
+    logoImage->setGeometry(3, 4, 344, 105);
+    logoImage->setScaledContents(true);
+    logoImage->setAccessibleName(QStringLiteral("Maker's logo"));
 
-    Bevel1 = new QFrame(Panel1);
-    Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Bevel1->setLineWidth(1);
-    Bevel1->setGeometry(9, 122, 34, 34);
+    iconFrame = new QFrame(centralPanel);
+    iconFrame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    iconFrame->setLineWidth(1);
+    iconFrame->setGeometry(9, 122, 34, 34);
 
-    VirtualImage1 = new QLabel(Panel1);
-    VirtualImage1->setGeometry(10, 123, 32, 32);
-    VirtualImage1->setScaledContents(true);
-    VirtualImage1->setAccessibleName(QStringLiteral("Application icon"));
+    appIconImage = new QLabel(centralPanel);
+    appIconImage->setGeometry(10, 123, 32, 32);
+    appIconImage->setScaledContents(true);
+    appIconImage->setAccessibleName(QStringLiteral("Application icon"));
 
-    nameAndVersionLabel = new QLabel(Panel1);
+    nameAndVersionLabel = new QLabel(centralPanel);
     nameAndVersionLabel->setGeometry(49, 122, 290, 40);
     nameAndVersionLabel->setWordWrap(true);
     nameAndVersionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     nameAndVersionLabel->setFont(pixelFont(font(), 16));
 
-    okButton = new QPushButton(Panel1);
+    okButton = new QPushButton(centralPanel);
     okButton->setGeometry(49, 226, 122, 33);
     okButton->setFont(pixelFont(font(), 16));
-    infoButton = new QPushButton(Panel1);
+    infoButton = new QPushButton(centralPanel);
     infoButton->setGeometry(177, 226, 122, 33);
     infoButton->setFont(pixelFont(font(), 16));
     infoButton->setLayoutDirection(Qt::RightToLeft); // the arrow sits on the right of the caption
     infoButton->setIconSize(QSize(16, 16));
     infoButton->setAccessibleDescription(QStringLiteral("Opens a menu with acknowledgements, uninstall help and the licence"));
 
-    websiteLabel = new QLabel(Panel1);
+    websiteLabel = new QLabel(centralPanel);
     const int linkHeight = 16;
     websiteLabel->setGeometry(4, 291 - 1 - 3 - linkHeight, 342, linkHeight);
     websiteLabel->setAlignment(Qt::AlignCenter);
@@ -176,48 +176,48 @@ void AboutBox::buildControls()
     websiteLabel->setFocusPolicy(Qt::TabFocus); // reachable from the keyboard; Enter opens the site
     websiteLabel->setTextInteractionFlags(Qt::LinksAccessibleByKeyboard | Qt::LinksAccessibleByMouse);
     websiteLabel->setTextFormat(Qt::RichText);
-    connect(websiteLabel, &QLabel::linkActivated, this, &AboutBox::Label5Click);
+    connect(websiteLabel, &QLabel::linkActivated, this, &AboutBox::openWebsite);
 
-    PopupMenu1 = new QMenu(this);
-    Credits1 = PopupMenu1->addAction(QString());
-    Howtouninstall1 = PopupMenu1->addAction(QString());
-    LicensePrivacyPolicy1 = PopupMenu1->addAction(QString());
-    connect(Credits1, &QAction::triggered, this, &AboutBox::Credits1Click);
-    connect(Howtouninstall1, &QAction::triggered, this, &AboutBox::Howtouninstall1Click);
-    connect(LicensePrivacyPolicy1, &QAction::triggered, this, &AboutBox::LicensePrivacyPolicy1Click);
+    infoMenu = new QMenu(this);
+    acknowledgementsAction = infoMenu->addAction(QString());
+    uninstallHelpAction = infoMenu->addAction(QString());
+    licenseAction = infoMenu->addAction(QString());
+    connect(acknowledgementsAction, &QAction::triggered, this, &AboutBox::openAcknowledgements);
+    connect(uninstallHelpAction, &QAction::triggered, this, &AboutBox::openUninstallHelp);
+    connect(licenseAction, &QAction::triggered, this, &AboutBox::openLicense);
 
-    tmTimer = new QTimer(this);
-    connect(tmTimer, &QTimer::timeout, this, &AboutBox::tmTimerTimer);
-    TimerEgg = new QTimer(this);
-    connect(TimerEgg, &QTimer::timeout, this, &AboutBox::TimerEggTimer);
+    rainTimer = new QTimer(this);
+    connect(rainTimer, &QTimer::timeout, this, &AboutBox::stepRain);
+    slideTimer = new QTimer(this);
+    connect(slideTimer, &QTimer::timeout, this, &AboutBox::slidePanel);
 
     connect(okButton, &QPushButton::clicked, this, &AboutBox::closeBox);
     connect(infoButton, &QPushButton::clicked, this, &AboutBox::showInfoMenu);
 
     Drag = new WindowDragFilter(this);
-    for (QWidget *dragSource : {static_cast<QWidget *>(Panel1), static_cast<QWidget *>(Image2),
-                                static_cast<QWidget *>(nameAndVersionLabel), static_cast<QWidget *>(VirtualImage1),
-                                static_cast<QWidget *>(ImageEgg)})
+    for (QWidget *dragSource : {static_cast<QWidget *>(centralPanel), static_cast<QWidget *>(logoImage),
+                                static_cast<QWidget *>(nameAndVersionLabel), static_cast<QWidget *>(appIconImage),
+                                static_cast<QWidget *>(hiddenImage)})
         Drag->DragFrom(dragSource);
     // Installed after the drag filter, so that double-clicks on the pictures reach this one first.
-    VirtualImage1->installEventFilter(this);
-    ImageEgg->installEventFilter(this);
+    appIconImage->installEventFilter(this);
+    hiddenImage->installEventFilter(this);
 
     setTabOrder(okButton, infoButton);
     setTabOrder(infoButton, websiteLabel);
     okButton->setFocus();
 }
 
-void AboutBox::FormCreate()
+void AboutBox::fillControls()
 {
     StartMatrix();
     setWindowTitle(QStringLiteral("About %1").arg(AppProductName));
     nameAndVersionLabel->setText(AppProductName + QLatin1Char(' ') + AppVersion);
     okButton->setText(QStringLiteral("OK"));
     infoButton->setText(QStringLiteral("Info"));
-    Credits1->setText(QStringLiteral("Acknowledgements..."));
-    Howtouninstall1->setText(QStringLiteral("How to uninstall..."));
-    LicensePrivacyPolicy1->setText(QStringLiteral("License..."));
+    acknowledgementsAction->setText(QStringLiteral("Acknowledgements..."));
+    uninstallHelpAction->setText(QStringLiteral("How to uninstall..."));
+    licenseAction->setText(QStringLiteral("License..."));
 
     // The link: the site's host, lime and underlined, its address as the tooltip.
     websiteLabel->setText(QStringLiteral("<a href=\"%1\" style=\"color:#00ff00;\">%2</a>")
@@ -226,9 +226,9 @@ void AboutBox::FormCreate()
     websiteLabel->setAccessibleName(SiteHost());
 
     AddAppIconToCollection(AppIconCollection, QStringLiteral("AppIcon"));
-    HighDPIImageYukle();
+    renderPictures();
 
-    PanelEgg->move((width() - PanelEgg->width()) / 2, (height() - PanelEgg->height()) / 2);
+    hiddenPanel->move((width() - hiddenPanel->width()) / 2, (height() - hiddenPanel->height()) / 2);
 }
 
 QString AboutBox::SiteHost()
@@ -251,13 +251,13 @@ QString AboutBox::UninstallAddress()
     return QStringLiteral("http://") + SiteHost() + QStringLiteral("/blog/how-to-uninstall-korvane-software/");
 }
 
-void AboutBox::HighDPIImageYukle()
+void AboutBox::renderPictures()
 {
     const qreal ratio = devicePixelRatioF();
-    Image2->setPixmap(renderPicture(QStringLiteral(":/infowindows/logo.svg"), Image2->size(), ratio));
-    ImageEgg->setPixmap(renderPicture(QStringLiteral(":/infowindows/cat.svg"), ImageEgg->size(), ratio));
+    logoImage->setPixmap(renderPicture(QStringLiteral(":/infowindows/logo.svg"), logoImage->size(), ratio));
+    hiddenImage->setPixmap(renderPicture(QStringLiteral(":/infowindows/cat.svg"), hiddenImage->size(), ratio));
     infoButton->setIcon(QIcon(renderPicture(QStringLiteral(":/infowindows/arrow.svg"), QSize(16, 16), ratio)));
-    VirtualImage1->setPixmap(AppIconCollection.value(QStringLiteral("AppIcon")).pixmap(QSize(32, 32), ratio));
+    appIconImage->setPixmap(AppIconCollection.value(QStringLiteral("AppIcon")).pixmap(QSize(32, 32), ratio));
 }
 
 // The matrix rain.
@@ -269,7 +269,7 @@ void AboutBox::StartMatrix()
     bitmapWidth = outer.width();
     bitmapHeight = outer.height();
     ResetMatrix();
-    tmTimer->start(50);
+    rainTimer->start(50);
 }
 
 void AboutBox::ResetMatrix()
@@ -282,7 +282,7 @@ void AboutBox::ResetMatrix()
     update();
 }
 
-void AboutBox::tmTimerTimer()
+void AboutBox::stepRain()
 {
     QRegion touched;
     {
@@ -291,9 +291,9 @@ void AboutBox::tmTimerTimer()
         touched = surface.touched;
     }
     // The panels hide the rain where they lie: no need to repaint under them.
-    touched -= Panel1->geometry();
-    if (PanelEgg->isVisible())
-        touched -= PanelEgg->geometry();
+    touched -= centralPanel->geometry();
+    if (hiddenPanel->isVisible())
+        touched -= hiddenPanel->geometry();
     if (!touched.isEmpty())
         update(touched);
 }
@@ -317,7 +317,7 @@ void AboutBox::showEvent(QShowEvent *event)
         screenWatched = true;
         // A move to a screen of another density: pictures for the new density, the rain anew.
         connect(windowHandle(), &QWindow::screenChanged, this, [this] {
-            HighDPIImageYukle();
+            renderPictures();
             StartMatrix();
         });
     }
@@ -325,42 +325,42 @@ void AboutBox::showEvent(QShowEvent *event)
 
 // The hidden picture.
 
-void AboutBox::Image1DblClick()
+void AboutBox::appIconDoubleClicked()
 {
     if (!Egg.IconDoubleClicked())
         return;
-    PanelEgg->show();
-    Panel1->raise();
+    hiddenPanel->show();
+    centralPanel->raise();
     const QScreen *primary = QGuiApplication::primaryScreen();
     const QScreen *current = screen();
-    TimerEgg->start(EggTimerInterval(primary ? primary->logicalDotsPerInch() : 96.0,
+    slideTimer->start(EggTimerInterval(primary ? primary->logicalDotsPerInch() : 96.0,
                                      current ? current->logicalDotsPerInch() : 96.0));
 }
 
-void AboutBox::TimerEggTimer()
+void AboutBox::slidePanel()
 {
     if (!Egg.Tick(width()))
-        TimerEgg->stop();
-    Panel1->move(Egg.PanelLeft, Panel1->y());
+        slideTimer->stop();
+    centralPanel->move(Egg.PanelLeft, centralPanel->y());
 }
 
-void AboutBox::ImageEggDblClick()
+void AboutBox::hiddenImageDoubleClicked()
 {
-    if (!Egg.PictureDoubleClicked(width(), Panel1->width()))
+    if (!Egg.PictureDoubleClicked(width(), centralPanel->width()))
         return;
-    PanelEgg->hide();
-    Panel1->move(Egg.PanelLeft, Panel1->y());
+    hiddenPanel->hide();
+    centralPanel->move(Egg.PanelLeft, centralPanel->y());
 }
 
 bool AboutBox::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonDblClick) {
-        if (watched == VirtualImage1) {
-            Image1DblClick();
+        if (watched == appIconImage) {
+            appIconDoubleClicked();
             return true;
         }
-        if (watched == ImageEgg) {
-            ImageEggDblClick();
+        if (watched == hiddenImage) {
+            hiddenImageDoubleClicked();
             return true;
         }
     }
@@ -376,25 +376,25 @@ void AboutBox::closeBox()
 
 void AboutBox::showInfoMenu()
 {
-    PopupMenuBelow(infoButton, PopupMenu1);
+    PopupMenuBelow(infoButton, infoMenu);
 }
 
-void AboutBox::Label5Click()
+void AboutBox::openWebsite()
 {
     OpenAddress(QUrl(SiteAddress()));
 }
 
-void AboutBox::Credits1Click()
+void AboutBox::openAcknowledgements()
 {
     OpenAddress(QUrl(CreditsAddress()));
 }
 
-void AboutBox::Howtouninstall1Click()
+void AboutBox::openUninstallHelp()
 {
     OpenAddress(QUrl(UninstallAddress()));
 }
 
-void AboutBox::LicensePrivacyPolicy1Click()
+void AboutBox::openLicense()
 {
     const QString licenseFile = LicenseFolder + QStringLiteral("/license.txt");
     if (QFileInfo(licenseFile).isFile())

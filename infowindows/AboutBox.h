@@ -35,22 +35,22 @@ public:
     static QString CreditsAddress();
     static QString UninstallAddress();
 
-    QFrame *Panel1 = nullptr;
-    QLabel *Image2 = nullptr;
-    QFrame *Bevel1 = nullptr;
-    QLabel *VirtualImage1 = nullptr;
+    QFrame *centralPanel = nullptr;
+    QLabel *logoImage = nullptr;
+    QFrame *iconFrame = nullptr;
+    QLabel *appIconImage = nullptr;
     QLabel *nameAndVersionLabel = nullptr;
     QPushButton *okButton = nullptr;
     QPushButton *infoButton = nullptr;
     QLabel *websiteLabel = nullptr;
-    QFrame *PanelEgg = nullptr;
-    QLabel *ImageEgg = nullptr;
-    QMenu *PopupMenu1 = nullptr;
-    QAction *Credits1 = nullptr;
-    QAction *Howtouninstall1 = nullptr;
-    QAction *LicensePrivacyPolicy1 = nullptr;
-    QTimer *tmTimer = nullptr;
-    QTimer *TimerEgg = nullptr;
+    QFrame *hiddenPanel = nullptr;
+    QLabel *hiddenImage = nullptr;
+    QMenu *infoMenu = nullptr;
+    QAction *acknowledgementsAction = nullptr;
+    QAction *uninstallHelpAction = nullptr;
+    QAction *licenseAction = nullptr;
+    QTimer *rainTimer = nullptr;
+    QTimer *slideTimer = nullptr;
 
     // Rain, hidden picture and dragging state.
     MatrixRain Rain;
@@ -73,14 +73,14 @@ public:
 public slots:
     void closeBox();
     void showInfoMenu();
-    void Label5Click();
-    void Credits1Click();
-    void Howtouninstall1Click();
-    void LicensePrivacyPolicy1Click();
-    void tmTimerTimer();
-    void Image1DblClick();
-    void ImageEggDblClick();
-    void TimerEggTimer();
+    void openWebsite();
+    void openAcknowledgements();
+    void openUninstallHelp();
+    void openLicense();
+    void stepRain();
+    void appIconDoubleClicked();
+    void hiddenImageDoubleClicked();
+    void slidePanel();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -93,8 +93,8 @@ private:
     bool screenWatched = false;
 
     void buildControls();
-    void FormCreate();
+    void fillControls();
     void StartMatrix();
     void ResetMatrix();
-    void HighDPIImageYukle();
+    void renderPictures();
 };

@@ -75,7 +75,7 @@ FeedbackWindow::FeedbackWindow(QWidget *parent) : QDialog(parent)
     setFixedSize(525, 326);
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
-    FormCreate();
+    fillTexts();
 }
 
 FeedbackWindow::~FeedbackWindow() = default;
@@ -168,7 +168,7 @@ void FeedbackWindow::buildControls()
     messageEdit->setFocus();
 }
 
-void FeedbackWindow::FormCreate()
+void FeedbackWindow::fillTexts()
 {
     setWindowTitle(AppProductName + QStringLiteral(" feedback"));
     headingLabel->setText(QStringLiteral("We would really appreciate your feedback."));

@@ -55,6 +55,6 @@ protected:
 
 private:
     void buildControls();
-    void FormCreate();
+    void fillTexts();
     void limitMemoLength(int position, int added);
 };

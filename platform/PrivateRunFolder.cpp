@@ -64,3 +64,9 @@ QStringList RemoveAbandonedRunFolders(const QString &parent, const QString &pref
     }
     return removed;
 }
+
+std::unique_ptr<PrivateRunFolder> FreshRunFolder(const QString &parent, const QString &prefix)
+{
+    RemoveAbandonedRunFolders(parent, prefix);
+    return std::make_unique<PrivateRunFolder>(parent, prefix);
+}

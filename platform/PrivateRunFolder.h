@@ -2,6 +2,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 // A folder of one run's own (mode 0700, a fresh name under `parent`), for its scripts and
 // unfinished outputs. While the run's process lives it holds a lock on the file ".owner" in it;
 // a folder whose lock is free belongs to nobody any more (its process was killed) and is removed
@@ -26,3 +28,7 @@ private:
 // Removes the folders parent/<prefix>* of this user whose ".owner" lock is free; returns them.
 // Folders without that file (one being made this moment) are left alone.
 QStringList RemoveAbandonedRunFolders(const QString &parent, const QString &prefix);
+
+// A new run folder parent/<prefix>XXXXXX, after removing that prefix's folders whose process was
+// killed: whatever a killed run left lasts only until the next one starts.
+std::unique_ptr<PrivateRunFolder> FreshRunFolder(const QString &parent, const QString &prefix);

@@ -1,8 +1,10 @@
 #include "processing/ActionRun.h"
 
+#include "platform/AppPaths.h"
 #include "platform/Errors.h"
 #include "platform/PrivateRunFolder.h"
 #include "processing/PhpRuntime.h"
+#include "processing/VideoStep.h"
 #include "scripts/ActionScripts.h"
 #include "scripts/OutputNaming.h"
 #include "scripts/ScriptFrame.h"
@@ -69,14 +71,24 @@ PrepareImage ActionImages(Action action, const ActionRunValues &values, std::fun
                                         ? WithoutTrailingSlash(AbsoluteToCurrentFolder(destination()))
                                         : QString();
 
+    const QString videoProgram = VideoProgramFile(ExecutableFolder());
     // The run's scripts lie in a private folder of its own in the settings folder, made at the
     // first image's turn and removed with the run: two windows never share a script.
     auto scriptFolder = std::make_shared<std::unique_ptr<PrivateRunFolder>>();
     return [=](qsizetype, const QString &inputPath, int slot) {
+        // A video goes through the video program: output.<its extension> (Export: output.txt).
+        if (IsVideoFile(inputPath)) {
+            const QString folder = AbsoluteToCurrentFolder(destination());
+            QString output;
+            if (action == Action::ExportFacePositions)
+                output = CreateOutputTextFile(folder).file;
+            else if (action != Action::SaveFacesAsSeparateImages)
+                output = CreateOutputImageFile(folder, QFileInfo(inputPath).suffix()).file;
+            return PreparedVideo(videoProgram, action, inputPath, output, values.phpDir, values.videoCoverSeconds);
+        }
         if (!*scriptFolder) {
             const QString settings = WithoutTrailingSlash(AbsoluteToCurrentFolder(values.settingsDir));
-            RemoveAbandonedRunFolders(settings, RunFolderPrefix); // of windows that were killed
-            *scriptFolder = std::make_unique<PrivateRunFolder>(settings, RunFolderPrefix);
+            *scriptFolder = FreshRunFolder(settings, RunFolderPrefix); // and away with killed windows' ones
         }
         const QString scriptPath = ScriptPath(WithTrailingSlash((*scriptFolder)->path()), slot);
         PreparedImage prepared;

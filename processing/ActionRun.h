@@ -19,6 +19,7 @@ struct ActionRunValues {
     QString libraryPath; // FaceDetector.php
     QString settingsDir; // holds each run's private folder of scripts (run-XXXXXX/temp.php), ending in "/"
     QString formatText;  // "PNG", "JPG", "WEBP" or "BMP"
+    double videoCoverSeconds = 0.2; // a face found in a video frame stays covered this long around it
 };
 
 // A path as the scripts and the interpreter must see it: a relative one is taken against this

@@ -1,5 +1,7 @@
 #include "processing/BatchRun.h"
 
+#include <QFile>
+
 #include "platform/Errors.h"
 #include "processing/ImageFailure.h"
 #include "processing/TimeLeft.h"
@@ -24,6 +26,8 @@ BatchRun::~BatchRun()
         delete slot.job; // ends its process group and reaps the shell
         slot.job = nullptr;
         RemoveUnfinishedOutputs(outputsOf(slot));
+        for (const QString &scratch : slot.prepared.scratchFiles)
+            QFile::remove(scratch);
     }
 }
 
@@ -84,6 +88,9 @@ void BatchRun::startMore()
         slot.index = index;
         slot.job = new ImageJob(slot.prepared.command, slot.prepared.workingDirectory,
                                 std::chrono::duration_cast<std::chrono::milliseconds>(options_.timeLimit), this);
+        slot.job->setLimitCountsIdleTime(slot.prepared.limitCountsIdleTime);
+        if (slot.prepared.limitCountsIdleTime)
+            connect(slot.job, &ImageJob::output, this, [this, index](const QByteArray &piece) { emit imageOutput(index, piece); });
         connect(slot.job, &ImageJob::finished, this,
                 [this, s](const ImageJobResult &result) { jobFinished(s, result); });
         slot.job->start();
@@ -115,6 +122,8 @@ void BatchRun::jobFinished(int s, const ImageJobResult &result)
     Slot &slot = slots_[size_t(s)];
     slot.job->deleteLater();
     slot.job = nullptr;
+    for (const QString &scratch : slot.prepared.scratchFiles)
+        QFile::remove(scratch);
 
     ImageRunFacts facts;
     facts.result = result;

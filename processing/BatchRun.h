@@ -26,6 +26,8 @@ struct PreparedImage {
     // Files the script names itself (Save Faces): those it wrote, asked once it has ended.
     std::function<QStringList()> writtenOutputs;
     QString outputPrefix; // put before the command's output (Save Faces: the command line)
+    bool limitCountsIdleTime = false; // the time limit counts time without output (a video's progress)
+    QStringList scratchFiles;         // removed once the command has ended, however it ended
 };
 
 // Prepares the image at `index` of the list (path `path`) to run in job slot `slot` (0 up to
@@ -89,6 +91,8 @@ public:
 
 signals:
     void imageStarted(qsizetype index, const QString &path);
+    // Output of an image whose command reports progress (PreparedImage::limitCountsIdleTime).
+    void imageOutput(qsizetype index, const QByteArray &piece);
     void imageFinished(const ImageOutcome &outcome);
     void finished(const BatchSummary &summary);
 

@@ -64,6 +64,9 @@ QString extensionOf(const QString &path)
     return QFileInfo(path).suffix().toLower();
 }
 
+// How the video program's failure line starts; the reason follows.
+const char VideoFailurePrefix[] = "mirelon-video: ";
+
 // Messages with which the scripts end an image that gets no output.
 const char *const ScriptFailureMessages[] = {
     "Failed to read the input file.",
@@ -131,6 +134,9 @@ std::optional<QString> FailureLine(const QString &output)
         for (const char *message : ScriptFailureMessages)
             if (line.startsWith(QLatin1String(message)))
                 return line.toString();
+        // The video program's one line: its reason.
+        if (line.startsWith(QLatin1String(VideoFailurePrefix)))
+            return line.mid(qsizetype(std::strlen(VideoFailurePrefix))).toString();
     }
     return std::nullopt;
 }

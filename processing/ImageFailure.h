@@ -33,8 +33,9 @@ bool IsPictureFile(const QString &path);
 
 // The first line of the output that reports a PHP error, warning or notice ("PHP Fatal error:
 // Uncaught Exception: ...", "Warning: ..."), or a message of the scripts' own that ends the
-// image without output ("Failed to load image or unsupported input format."); none when the
-// output holds neither.
+// image without output ("Failed to load image or unsupported input format."), or the video
+// program's failure ("mirelon-video: the video is damaged" gives its reason); none when the
+// output holds none of these.
 std::optional<QString> FailureLine(const QString &output);
 
 // The reason a user reads for a failure line: PHP's message prefix, the function that raised it

@@ -191,7 +191,10 @@ void ImageJob::readOutput()
             return;
         }
         result_.outputBytes += count;
+        if (limitCountsIdleTime_ && limitTimer_)
+            limitTimer_->start(timeLimit_);
         keep(buffer, count);
+        emit output(QByteArray(buffer, count));
     }
 }
 

@@ -46,12 +46,18 @@ public:
     // is then not emitted.
     ~ImageJob() override;
 
+    // The time limit counts only the time since the command last wrote something (its
+    // progress), not the time since it started. Set before start().
+    void setLimitCountsIdleTime(bool idle) { limitCountsIdleTime_ = idle; }
+
     void start();
     // Ends the whole process group at once; finished() follows with `stopped` set.
     void stop();
     bool isRunning() const { return pid_ > 0; }
 
 signals:
+    // What the command wrote, as read, for a command that reports progress (a video's frames).
+    void output(const QByteArray &piece);
     void finished(const ImageJobResult &result);
 
 private:
@@ -65,6 +71,7 @@ private:
     QString command_;
     QString workingDirectory_;
     std::chrono::milliseconds timeLimit_;
+    bool limitCountsIdleTime_ = false;
     int pid_ = -1;
     int pidFd_ = -1;
     int readFd_ = -1;

@@ -15,6 +15,11 @@ QString firstLine(const QString &text)
 }
 } // namespace
 
+QString VideoProcessingText(const QString &path, qint64 frame, qint64 total)
+{
+    return QStringLiteral("Processing %1... frame %2 of %3").arg(path).arg(frame).arg(total);
+}
+
 QString ProcessingText(const QString &path, qsizetype position, qsizetype total, std::optional<qint64> millisecondsLeft)
 {
     QString count = QStringLiteral("%1 of %2").arg(position).arg(total);

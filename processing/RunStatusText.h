@@ -7,6 +7,9 @@
 
 // The status texts of a run.
 
+// "Processing /videos/clip.mp4... frame 120 of 3000": a video's progress.
+QString VideoProcessingText(const QString &path, qint64 frame, qint64 total);
+
 // "Processing /photos/a.jpg... (12 of 240, about 1 min left)": the image in hand, its place in
 // the list (from 1) and, once there is one, the estimate of the time left.
 QString ProcessingText(const QString &path, qsizetype position, qsizetype total,

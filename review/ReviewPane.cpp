@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTransform>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -25,7 +26,7 @@ ShownPicture LoadShownPicture(const QString &path, QSize bound)
 {
     ShownPicture shown;
     QImageReader reader(path);
-    reader.setAutoTransform(true);
+    reader.setAutoTransform(false);
     QSize stored = reader.size();
     if (stored.isValid() && qint64(stored.width()) * stored.height() > LargestPixelCount) {
         shown.error = QStringLiteral("The picture is too large to show.");
@@ -36,11 +37,33 @@ ShownPicture LoadShownPicture(const QString &path, QSize bound)
         shown.error = QStringLiteral("The picture cannot be shown: ") + reader.errorString();
         return shown;
     }
-    shown.uprightSize = image.size();
+    shown.storedSize = image.size();
     if (image.width() > bound.width() || image.height() > bound.height())
         image = image.scaled(bound, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     shown.image = image.convertToFormat(QImage::Format_RGB32);
     return shown;
+}
+
+QImage TurnedUpright(const QImage &stored, int orientation)
+{
+    const QImage quarter = orientation >= 5 && orientation <= 8
+                               ? stored.transformed(QTransform().rotate(orientation <= 6 ? 90 : 270))
+                               : stored;
+    switch (orientation) {
+    case 2: return stored.mirrored(true, false);
+    case 3: return stored.mirrored(true, true);
+    case 4: return stored.mirrored(false, true);
+    case 5: return quarter.mirrored(true, false); // transpose
+    case 7: return quarter.mirrored(true, false); // transverse
+    case 6:
+    case 8: return quarter;
+    default: return stored;
+    }
+}
+
+QSize UprightSize(QSize stored, int orientation)
+{
+    return orientation >= 5 && orientation <= 8 ? stored.transposed() : stored;
 }
 
 ReviewPane::ReviewPane(QWidget *parent) : QWidget(parent)
@@ -53,6 +76,7 @@ ReviewPane::ReviewPane(QWidget *parent) : QWidget(parent)
         if (loading_.isCanceled() || loading_.property("generation").toULongLong() != loadGeneration_)
             return;
         picture_ = loading_.result();
+        turnPicture();
         describe();
         update();
     });
@@ -77,6 +101,7 @@ void ReviewPane::showEntry(const QString &path, const FaceReview &review)
         loading_.setProperty("generation", QVariant::fromValue(loadGeneration_));
         loading_.setFuture(QtConcurrent::run(LoadShownPicture, path, screenBound()));
     }
+    turnPicture();
     describe();
     update();
 }
@@ -86,6 +111,7 @@ void ReviewPane::updateReview(const FaceReview &review)
     review_ = review;
     if (selected_ >= review_.boxes.size())
         selected_ = -1;
+    turnPicture();
     describe();
     update();
 }
@@ -95,6 +121,7 @@ void ReviewPane::clearEntry()
     path_.clear();
     review_ = FaceReview();
     picture_ = ShownPicture();
+    turnPicture();
     ++loadGeneration_;
     selected_ = -1;
     describe();
@@ -116,27 +143,27 @@ void ReviewPane::setReadOnly(bool readOnly)
 
 QRectF ReviewPane::pictureArea() const
 {
-    if (picture_.image.isNull() || !picture_.uprightSize.isValid())
+    if (upright_.isNull() || !uprightSize().isValid())
         return {};
-    const QSizeF fitted = QSizeF(picture_.uprightSize).scaled(QSizeF(size()) - QSizeF(8, 8), Qt::KeepAspectRatio);
+    const QSizeF fitted = QSizeF(uprightSize()).scaled(QSizeF(size()) - QSizeF(8, 8), Qt::KeepAspectRatio);
     return QRectF(QPointF((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
 }
 
 QRectF ReviewPane::toWidget(const QRect &box) const
 {
     const QRectF area = pictureArea();
-    const double scale = area.width() / picture_.uprightSize.width();
+    const double scale = area.width() / uprightSize().width();
     return QRectF(area.x() + box.x() * scale, area.y() + box.y() * scale, box.width() * scale, box.height() * scale);
 }
 
 QRect ReviewPane::toPicture(const QRectF &shown) const
 {
     const QRectF area = pictureArea();
-    const double scale = picture_.uprightSize.width() / area.width();
+    const double scale = uprightSize().width() / area.width();
     const QRectF clipped = shown.normalized().intersected(area);
     QRect box(qRound((clipped.x() - area.x()) * scale), qRound((clipped.y() - area.y()) * scale),
               qRound(clipped.width() * scale), qRound(clipped.height() * scale));
-    return box.intersected(QRect(QPoint(0, 0), picture_.uprightSize));
+    return box.intersected(QRect(QPoint(0, 0), uprightSize()));
 }
 
 int ReviewPane::boxAt(const QPointF &point) const
@@ -153,6 +180,18 @@ int ReviewPane::boxAt(const QPointF &point) const
         }
     }
     return best;
+}
+
+void ReviewPane::turnPicture()
+{
+    // Boxes and pixels share the engine's frame: the picture turns as the search says it did.
+    if (picture_.image.isNull()) {
+        upright_ = QImage();
+        uprightOrientation_ = 0;
+    } else if (upright_.isNull() || uprightOrientation_ != review_.orientation) {
+        upright_ = TurnedUpright(picture_.image, review_.orientation);
+        uprightOrientation_ = review_.orientation;
+    }
 }
 
 void ReviewPane::selectFace(int index)
@@ -309,7 +348,7 @@ void ReviewPane::paintEvent(QPaintEvent *)
         return;
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(area, picture_.image);
+    painter.drawImage(area, upright_);
     painter.setRenderHint(QPainter::Antialiasing);
 
     for (int i = 0; i < review_.boxes.size(); ++i) {

@@ -6,17 +6,22 @@
 #include <QSize>
 #include <QWidget>
 
-// A picture decoded for showing: scaled down to at most a screen's size, with the size of the
-// upright picture the boxes refer to.
+// A picture decoded for showing, as stored (not turned by any tag), scaled down to at most a
+// screen's size, with the stored size the engine's boxes are measured against once turned.
 struct ShownPicture {
     QImage image;
-    QSize uprightSize;
+    QSize storedSize;
     QString error;
 };
 
-// Decodes `path` upright (turned as its orientation tag says, as the engine and the scripts see
-// it), scaled to fit within `bound`.
+// Decodes `path` as stored, ignoring its orientation tag (readers disagree on such tags; the
+// pane turns the picture by the orientation the engine reported), scaled to fit within `bound`.
 ShownPicture LoadShownPicture(const QString &path, QSize bound);
+
+// `stored` turned upright as EXIF orientation `orientation` (1 to 8) says; other values leave it.
+QImage TurnedUpright(const QImage &stored, int orientation);
+// The size of a picture of size `stored` once turned upright by `orientation`.
+QSize UprightSize(QSize stored, int orientation);
 
 // The review pane: the selected entry's picture upright, scaled to fit, with its face boxes.
 // The user selects a box by clicking it (Tab and Shift+Tab step through them), drops it with
@@ -38,6 +43,9 @@ public:
     QString shownPath() const { return path_; }
     const FaceReview &review() const { return review_; }
     bool pictureShown() const { return !picture_.image.isNull(); }
+    // The picture as drawn (turned by the review's orientation) and the frame its boxes refer to.
+    QImage shownImage() const { return upright_; }
+    QSize uprightSize() const { return UprightSize(picture_.storedSize, review_.orientation); }
 
     // Takes the keyboard focus with the first face selected.
     void startReview();
@@ -66,10 +74,13 @@ private:
     void setDropped(bool dropped);
     void edited();
     void describe();
+    void turnPicture(); // upright_ from picture_ and the review's orientation
 
     QString path_;
     FaceReview review_;
     ShownPicture picture_;
+    QImage upright_;
+    int uprightOrientation_ = 0;
     QFutureWatcher<ShownPicture> loading_;
     quint64 loadGeneration_ = 0;
     int selected_ = -1;

@@ -14,11 +14,17 @@ build=${BUILD_DIR:-build-fuzz}
 jobs=${JOBS:-2}
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(fuzz_bmp fuzz_gif fuzz_jpeg fuzz_png fuzz_webp fuzz_tiff fuzz_heif fuzz_list_headers
-                                     fuzz_orientation fuzz_image_file)
+                                     fuzz_orientation fuzz_image_file fuzz_video)
 
 CC=${CC:-clang-14} CXX=${CXX:-clang++-14} cmake -S tests/facedetector/fuzz -B "$build" -G Ninja >/dev/null
 cmake --build "$build" -j2 --target "${targets[@]}"
 php tests/facedetector/fuzz/make_seeds.php "$build/seeds"
+# Video seeds: three frames of 32 x 32 in each container, with sound.
+mkdir -p "$build/seeds/video"
+for seed in mp4:libx264 mkv:libx264 webm:libvpx-vp9 avi:mpeg4; do
+  ffmpeg -hide_banner -loglevel error -y -f lavfi -i testsrc=size=32x32:rate=25 -f lavfi -i sine -t 0.12 \
+    -c:v "${seed#*:}" -shortest "$build/seeds/video/seed.${seed%%:*}"
+done
 mkdir -p "$build/logs"
 
 run_one() {

@@ -7,6 +7,7 @@ packages=(
   libgl-dev libglx-dev libvulkan-dev
   php-cli php-gd
   libopencv-dnn-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-core-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
   libjpeg-dev libpng-dev libwebp-dev libtiff-dev libgif-dev libheif-dev libheif1
   libheif-examples libtiff-tools
   clang-14 libclang-rt-14-dev

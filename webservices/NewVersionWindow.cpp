@@ -44,19 +44,19 @@ QRect collapsedAtCentre(const QRect &rect)
 }
 } // namespace
 
-void TLinkLabel::mousePressEvent(QMouseEvent *event)
+void LinkLabel::mousePressEvent(QMouseEvent *event)
 {
     event->accept(); // a press on the link never reaches the panels below (no drag)
 }
 
-void TLinkLabel::mouseReleaseEvent(QMouseEvent *event)
+void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
 }
 
-void TLinkLabel::keyPressEvent(QKeyEvent *event)
+void LinkLabel::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space)
         emit clicked();
@@ -103,7 +103,7 @@ NewVersionWindow::NewVersionWindow(QWidget *mainWindow)
     heading.setBold(true);
     headingLabel->setFont(heading);
     column->addWidget(headingLabel);
-    downloadLink = new TLinkLabel(textPanel);
+    downloadLink = new LinkLabel(textPanel);
     downloadLink->setAlignment(Qt::AlignCenter);
     downloadLink->setWordWrap(true);
     QFont link = font();
@@ -140,23 +140,23 @@ NewVersionWindow::NewVersionWindow(QWidget *mainWindow)
         Drag->DragFrom(source);
     textPanel->installEventFilter(this);
 
-    TimerStart = new QTimer(this);
-    TimerStart->setInterval(1);
-    TimerClose = new QTimer(this);
-    TimerClose->setInterval(1000);
-    TimerLink = new QTimer(this);
-    TimerLink->setInterval(100);
-    connect(TimerStart, &QTimer::timeout, this, &NewVersionWindow::TimerStartTimer);
-    connect(TimerClose, &QTimer::timeout, this, &NewVersionWindow::TimerCloseTimer);
-    connect(TimerLink, &QTimer::timeout, this, &NewVersionWindow::TimerLinkTimer);
-    connect(downloadLink, &TLinkLabel::clicked, this, &NewVersionWindow::openDownload);
+    showTimer = new QTimer(this);
+    showTimer->setInterval(1);
+    closeCountdownTimer = new QTimer(this);
+    closeCountdownTimer->setInterval(1000);
+    linkHoverTimer = new QTimer(this);
+    linkHoverTimer->setInterval(100);
+    connect(showTimer, &QTimer::timeout, this, &NewVersionWindow::growIntoView);
+    connect(closeCountdownTimer, &QTimer::timeout, this, &NewVersionWindow::countDownToClose);
+    connect(linkHoverTimer, &QTimer::timeout, this, &NewVersionWindow::colourLinkUnderCursor);
+    connect(downloadLink, &LinkLabel::clicked, this, &NewVersionWindow::openDownload);
     connect(closeButton, &QPushButton::clicked, this, &NewVersionWindow::closeNotification);
 
-    FormCreate();
+    fillControls();
 
-    TimerStart->start();
-    TimerClose->start();
-    TimerLink->start();
+    showTimer->start();
+    closeCountdownTimer->start();
+    linkHoverTimer->start();
 }
 
 QString NewVersionWindow::LinkText(const QString &productName, const QString &version)
@@ -180,7 +180,7 @@ QString NewVersionWindow::LinkTarget(const QString &downloadUrl)
     return HomePageAddress();
 }
 
-void NewVersionWindow::FormCreate()
+void NewVersionWindow::fillControls()
 {
     QIcon icon = mainWindow ? mainWindow->windowIcon() : QIcon();
     if (icon.isNull())
@@ -195,12 +195,12 @@ void NewVersionWindow::FormCreate()
     headingLabel->setText(QStringLiteral("UPDATE AVAILABLE"));
     downloadLink->setText(LinkText(AppProductName, UpdateState.LatestVersion));
     downloadLink->setAccessibleName(downloadLink->text());
-    TimerLinkTimer();
+    colourLinkUnderCursor();
 }
 
-void NewVersionWindow::TimerStartTimer()
+void NewVersionWindow::growIntoView()
 {
-    TimerStart->stop();
+    showTimer->stop();
     const QRect full = geometry();
     setGeometry(collapsedAtCentre(full));
     show();
@@ -237,12 +237,12 @@ void NewVersionWindow::Animate(const QRect &from, const QRect &to, bool hideAtEn
     animation->start();
 }
 
-void NewVersionWindow::TimerCloseTimer()
+void NewVersionWindow::countDownToClose()
 {
     --CloseCountdown;
     if (CloseCountdown > 0)
         return;
-    TimerClose->stop();
+    closeCountdownTimer->stop();
     if (!isVisible()) {
         close(); // already closed: nothing to see
         return;
@@ -253,7 +253,7 @@ void NewVersionWindow::TimerCloseTimer()
     Animate(full, collapsedAtCentre(full), true);
 }
 
-void NewVersionWindow::TimerLinkTimer()
+void NewVersionWindow::colourLinkUnderCursor()
 {
     const QPoint point = downloadLink->mapFromGlobal(QCursor::pos());
     const QPalette::ColorRole role = downloadLink->rect().contains(point) ? QPalette::Highlight : QPalette::WindowText;

@@ -15,7 +15,7 @@ class QTimer;
 inline qint64 CloseCountdown = 11;
 
 // The link of the notification: a label that reacts to a left click, Enter or Space.
-class TLinkLabel : public QLabel {
+class LinkLabel : public QLabel {
     Q_OBJECT
 
 public:
@@ -48,28 +48,28 @@ public:
     QLabel *iconImage = nullptr;
     QWidget *textPanel = nullptr;
     QLabel *headingLabel = nullptr;
-    TLinkLabel *downloadLink = nullptr;
+    LinkLabel *downloadLink = nullptr;
     QWidget *closePanel = nullptr;
     QPushButton *closeButton = nullptr;
-    QTimer *TimerStart = nullptr;
-    QTimer *TimerClose = nullptr;
-    QTimer *TimerLink = nullptr;
+    QTimer *showTimer = nullptr;
+    QTimer *closeCountdownTimer = nullptr;
+    QTimer *linkHoverTimer = nullptr;
 
     WindowDragFilter *Drag = nullptr; // any button but the right one drags
 
 public slots:
     void openDownload();
     void closeNotification();
-    void TimerStartTimer();
-    void TimerCloseTimer();
-    void TimerLinkTimer();
+    void growIntoView();
+    void countDownToClose();
+    void colourLinkUnderCursor();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void FormCreate();
+    void fillControls();
     void GiveFocusBack();
     void Animate(const QRect &from, const QRect &to, bool hideAtEnd);
 

@@ -7,11 +7,13 @@
 #include "processing/ActionRun.h"
 #include "processing/PhpRuntime.h"
 #include "processing/TimeLeft.h"
+#include "processing/VideoStep.h"
 #include "scripts/ShellQuote.h"
 #include "scripts/ScriptFrame.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -22,7 +24,7 @@ const QString PrivateFolderPrefix = QStringLiteral("mirelon-convert-");
 ConvertCommand::ConvertCommand(const ConvertOptions &options, const QStringList &pictures, const QString &phpDir,
                                const QString &destination, const ReportStyle &style)
     : options_(options), pictures_(pictures), phpDir_(phpDir), libraryPath_(LibraryPath(ExecutableFolder())),
-      destination_(destination), report_(stderr, stdout, style, int(pictures.size())),
+      destination_(destination), report_(stderr, stdout, style, int(pictures.size())), isVideo_(size_t(pictures.size()), false),
       publisher_(int(pictures.size()), [this](int index) { publish(index); })
 {
     connect(&signals_, &StopSignals::stopRequested, this, [this] {
@@ -62,6 +64,12 @@ bool ConvertCommand::start()
         const std::optional<qint64> left = run_->millisecondsLeft();
         report_.progress(int(run_->done()), failed_, left ? TimeLeftText(*left) : QString());
     });
+    connect(run_, &BatchRun::imageOutput, this, [this](qsizetype index, const QByteArray &piece) {
+        if (!isVideo_[size_t(index)])
+            return;
+        if (const std::optional<FrameCount> frames = LastFrameProgress(piece))
+            report_.frameProgress(pictures_[index], frames->frame, frames->total);
+    });
     connect(run_, &BatchRun::finished, this, [this] { runEnded(); });
     report_.progress(0, 0, QString());
     run_->start();
@@ -75,6 +83,11 @@ PreparedImage ConvertCommand::prepare(qsizetype index, const QString &picture)
     const QString staging = stagingFolder(int(index));
     if (!QDir().mkpath(staging))
         throw MirelonError(QStringLiteral("Cannot create the folder \"%1\"").arg(staging));
+    if (IsVideoFile(picture)) {
+        isVideo_[size_t(index)] = true;
+        const QString output = WithTrailingSlash(staging) + QStringLiteral("output") + VideoOutputExtension(options_.action, picture);
+        return PreparedVideo(VideoProgramFile(ExecutableFolder()), options_.action, picture, output, phpDir_);
+    }
     const QString script = WithTrailingSlash(staging) + QStringLiteral("script.php");
     WriteScriptFile(script, EncodeScript(StagedScript(options_.action, libraryPath_, picture, options_.format, staging)));
 
@@ -112,14 +125,26 @@ void ConvertCommand::publish(int index)
     ++done_;
     const QString staging = stagingFolder(index);
     try {
-        const QStringList names = PublishOutputs(StagedOutputs(options_.action, pictures_[index], options_.format, staging),
-                                                 destination_);
+        const QStringList names = PublishOutputs(stagedOutputs(index), destination_);
         report_.pictureDone(done_, pictures_[index], names);
     } catch (const MirelonError &error) {
         ++failed_;
         report_.pictureFailed(pictures_[index], error.message());
     }
     QDir(staging).removeRecursively();
+}
+
+// A video's one output keeps the video's extension (Export: .txt); --format is for pictures.
+QList<StagedOutput> ConvertCommand::stagedOutputs(int index) const
+{
+    const QString staging = stagingFolder(index);
+    if (!isVideo_[size_t(index)])
+        return StagedOutputs(options_.action, pictures_[index], options_.format, staging);
+    const QString extension = VideoOutputExtension(options_.action, pictures_[index]);
+    const QString output = WithTrailingSlash(staging) + QStringLiteral("output") + extension;
+    if (!QFileInfo(output).isFile())
+        return {};
+    return {{output, PictureStem(pictures_[index]), extension}};
 }
 
 void ConvertCommand::runEnded()

@@ -1,6 +1,7 @@
 #pragma once
 #include "app/convert/ConvertOptions.h"
 #include "app/convert/ConvertReport.h"
+#include "processing/PictureOutputs.h"
 #include "app/convert/StopSignals.h"
 #include "processing/InOrderPublisher.h"
 
@@ -34,6 +35,7 @@ private:
     PreparedImage prepare(qsizetype index, const QString &picture);
     void imageEnded(int index, const QString &failure, const QString &output);
     void publish(int index);
+    QList<StagedOutput> stagedOutputs(int index) const;
     void runEnded();
 
     ConvertOptions options_;
@@ -45,6 +47,7 @@ private:
     ConvertReport report_;
     StopSignals signals_;
     BatchRun *run_ = nullptr;
+    std::vector<bool> isVideo_; // known at the file's turn, by its content
     InOrderPublisher publisher_;
     qsizetype lastPrepared_ = -1; // the picture a failed prepare step was for
     int done_ = 0;

@@ -56,6 +56,29 @@ void ConvertReport::progress(int done, int failed, const QString &timeLeft)
     }
 }
 
+QString FrameProgressText(const QString &video, qint64 frame, qint64 total)
+{
+    return QStringLiteral("%1: frame %2 of %3").arg(video.section(QLatin1Char('/'), -1)).arg(frame).arg(total);
+}
+
+void ConvertReport::frameProgress(const QString &video, qint64 frame, qint64 total)
+{
+    if (style_.quiet)
+        return;
+    if (style_.terminal) {
+        const QByteArray bytes = "\r\033[K" + FrameProgressText(video, frame, total).toUtf8();
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), errors_);
+        std::fflush(errors_);
+        return;
+    }
+    const qint64 tenth = total > 0 ? frame * 10 / total : 0;
+    if (video == lastVideo_ && tenth == lastTenth_)
+        return;
+    lastVideo_ = video;
+    lastTenth_ = tenth;
+    line(FrameProgressText(video, frame, total));
+}
+
 void ConvertReport::pictureDone(int done, const QString &picture, const QStringList &outputs)
 {
     for (const QString &output : outputs) {

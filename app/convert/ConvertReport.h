@@ -22,6 +22,9 @@ public:
 
     void progress(int done, int failed, const QString &timeLeft);
     void pictureDone(int done, const QString &picture, const QStringList &outputs);
+    // A video's frames: on a terminal the progress line shows them; otherwise a line at every
+    // tenth of the video, so that a log is not flooded. Nothing with --quiet.
+    void frameProgress(const QString &video, qint64 frame, qint64 total);
     void pictureFailed(const QString &picture, const QString &reason);
     // The full output of a failed picture's script (--verbose), indented under its failure line.
     void pictureOutput(const QString &output);
@@ -36,12 +39,16 @@ private:
     std::FILE *outputs_;
     ReportStyle style_;
     int total_;
+    qint64 lastTenth_ = -1;
+    QString lastVideo_;
 };
 
 // "12 of 200 done, 1 failed, about 1 min left" (the parts after "done" only when they say something).
 QString ProgressText(int done, int total, int failed, const QString &timeLeft);
 // "[12/200] /in/a.jpg -> /out/a.png" (several outputs separated by ", ", none as "no faces").
 QString PictureDoneText(int done, int total, const QString &picture, const QStringList &outputs);
+// "clip.mp4: frame 1200 of 3000" (the video's file name).
+QString FrameProgressText(const QString &video, qint64 frame, qint64 total);
 // "mirelon-convert: /in/b.jpg: reason", the reason cut to its first line.
 QString PictureFailedText(const QString &picture, const QString &reason);
 // "1 of 1 picture failed", "2 of 5 pictures done": the noun agrees with the total.

@@ -326,7 +326,7 @@ private slots:
         Command(form, "addFilesAction")->trigger();
         QCOMPARE(filters, QStringList({"Image Files (*.png *.jpg *.jpeg *.gif *.heic *.heif *.avif)",
                                        "Image Files (*.png *.jpg *.jpeg *.gif *.heic *.heif *.avif)",
-                                       "All Files (*)"}));
+                                       "Video Files (*.mp4 *.m4v *.mov *.mkv *.webm *.avi)", "All Files (*)"}));
         QCOMPARE(reports, QStringList{folder + "/notes.txt\r\rUnknown picture file extension (.txt)"});
         QCOMPARE(Captions(form), QStringList{folder + "/pic.jpeg"});
     }

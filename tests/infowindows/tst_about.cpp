@@ -185,10 +185,10 @@ private slots:
         QCOMPARE(box.infoButton->text(), QStringLiteral("Info"));
         QCOMPARE(box.websiteLabel->toolTip(), QStringLiteral("https://127.0.0.1:9"));
         QCOMPARE(box.size(), QSize(446, 374));
-        QVERIFY(box.PanelEgg->isHidden());
-        QCOMPARE(box.PanelEgg->pos(), QPoint(61, 77));
+        QVERIFY(box.hiddenPanel->isHidden());
+        QCOMPARE(box.hiddenPanel->pos(), QPoint(61, 77));
         QStringList captions;
-        for (const QAction *item : box.PopupMenu1->actions())
+        for (const QAction *item : box.infoMenu->actions())
             captions << item->text();
         QCOMPARE(captions, (QStringList{"Acknowledgements...", "How to uninstall...", "License..."}));
 
@@ -197,7 +197,7 @@ private slots:
         QCOMPARE(box.focusWidget(), box.okButton);
         QCOMPARE(box.Rain.Drops.size(), 2 * (box.bitmapWidth / 8));
         QTRY_VERIFY(box.Rain.MatrixTick >= 3);
-        QCOMPARE(box.tmTimer->interval(), 50);
+        QCOMPARE(box.rainTimer->interval(), 50);
         const QImage canvas = box.outCanvas();
         bool lit = false;
         for (int y = 0; y < canvas.height() && !lit; ++y)
@@ -227,7 +227,7 @@ private slots:
         if (item < 0)
             box.websiteLabel->linkActivated(box.websiteLabel->toolTip());
         else
-            box.PopupMenu1->actions().at(item)->trigger();
+            box.infoMenu->actions().at(item)->trigger();
         QCOMPARE(opened, QList<QUrl>{QUrl(address)});
     }
 
@@ -258,7 +258,7 @@ private slots:
             QCOMPARE(icon, QMessageBox::Critical);
             messages << title + QLatin1Char('|') + text;
         };
-        box.LicensePrivacyPolicy1->trigger();
+        box.licenseAction->trigger();
         if (present == QLatin1String("file")) {
             QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(path)});
             QVERIFY(messages.isEmpty());
@@ -282,29 +282,29 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         QCOMPARE(box.Egg.State(), EggState::Covered);
 
-        QTest::mouseDClick(box.VirtualImage1, Qt::LeftButton);
+        QTest::mouseDClick(box.appIconImage, Qt::LeftButton);
         QCOMPARE(box.Egg.State(), EggState::Sliding);
-        QVERIFY(box.PanelEgg->isVisible());
-        QVERIFY(box.TimerEgg->isActive());
-        QTRY_VERIFY(box.Panel1->x() > 48);
+        QVERIFY(box.hiddenPanel->isVisible());
+        QVERIFY(box.slideTimer->isActive());
+        QTRY_VERIFY(box.centralPanel->x() > 48);
 
         // While sliding, double clicks on the icon or the picture change nothing.
-        const int interval = box.TimerEgg->interval();
-        box.Image1DblClick();
-        QTest::mouseDClick(box.ImageEgg, Qt::LeftButton);
+        const int interval = box.slideTimer->interval();
+        box.appIconDoubleClicked();
+        QTest::mouseDClick(box.hiddenImage, Qt::LeftButton);
         QCOMPARE(box.Egg.State(), EggState::Sliding);
-        QVERIFY(box.PanelEgg->isVisible());
-        QCOMPARE(box.TimerEgg->interval(), interval);
+        QVERIFY(box.hiddenPanel->isVisible());
+        QCOMPARE(box.slideTimer->interval(), interval);
 
         QTRY_COMPARE(box.Egg.State(), EggState::Uncovered);
-        QVERIFY(!box.TimerEgg->isActive());
-        QVERIFY(box.Panel1->x() > box.width());
-        QCOMPARE(box.Panel1->y(), 42);
+        QVERIFY(!box.slideTimer->isActive());
+        QVERIFY(box.centralPanel->x() > box.width());
+        QCOMPARE(box.centralPanel->y(), 42);
 
-        QTest::mouseDClick(box.ImageEgg, Qt::LeftButton);
+        QTest::mouseDClick(box.hiddenImage, Qt::LeftButton);
         QCOMPARE(box.Egg.State(), EggState::Covered);
-        QVERIFY(box.PanelEgg->isHidden());
-        QCOMPARE(box.Panel1->pos(), QPoint(48, 42));
+        QVERIFY(box.hiddenPanel->isHidden());
+        QCOMPARE(box.centralPanel->pos(), QPoint(48, 42));
     }
 
     void eggInterval_data()
@@ -332,12 +332,12 @@ private slots:
         const QPoint start = box.pos();
 
         // Left button on the panel: the window follows the mouse.
-        sendMouse(box.Panel1, QEvent::MouseButtonPress, QPoint(500, 500), Qt::LeftButton);
-        sendMouse(box.Image2, QEvent::MouseMove, QPoint(520, 515), Qt::LeftButton);
-        sendMouse(box.Panel1, QEvent::MouseMove, QPoint(530, 505), Qt::LeftButton);
+        sendMouse(box.centralPanel, QEvent::MouseButtonPress, QPoint(500, 500), Qt::LeftButton);
+        sendMouse(box.logoImage, QEvent::MouseMove, QPoint(520, 515), Qt::LeftButton);
+        sendMouse(box.centralPanel, QEvent::MouseMove, QPoint(530, 505), Qt::LeftButton);
         QCOMPARE(box.pos(), start + QPoint(30, 5));
-        sendMouse(box.Panel1, QEvent::MouseButtonRelease, QPoint(530, 505), Qt::LeftButton);
-        sendMouse(box.Panel1, QEvent::MouseMove, QPoint(600, 600), Qt::NoButton);
+        sendMouse(box.centralPanel, QEvent::MouseButtonRelease, QPoint(530, 505), Qt::LeftButton);
+        sendMouse(box.centralPanel, QEvent::MouseMove, QPoint(600, 600), Qt::NoButton);
         QCOMPARE(box.pos(), start + QPoint(30, 5));
 
         // The right button starts nothing.
@@ -388,11 +388,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         int shown = 0;
         QPoint shownAt;
-        connect(box.PopupMenu1, &QMenu::aboutToShow, &box, [&] {
+        connect(box.infoMenu, &QMenu::aboutToShow, &box, [&] {
             ++shown;
-            QTimer::singleShot(0, box.PopupMenu1, [&] {
-                shownAt = box.PopupMenu1->pos();
-                box.PopupMenu1->close();
+            QTimer::singleShot(0, box.infoMenu, [&] {
+                shownAt = box.infoMenu->pos();
+                box.infoMenu->close();
             });
         });
         box.infoButton->click();

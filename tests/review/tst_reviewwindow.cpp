@@ -2,6 +2,7 @@
 // what the user keeps, drops and draws is what the run covers.
 #include "app/AppState.h"
 #include "app/MainWindow.h"
+#include "platform/PrivateRunFolder.h"
 #include "processing/RunPrompts.h"
 #include "review/ReviewPane.h"
 #include "tests/support/MainWindowParts.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QMap>
@@ -325,6 +327,38 @@ private slots:
         QCOMPARE(outputs[1].keys(), outputs[0].keys());
         QCOMPARE(outputs[0].size(), 4); // the taken name and three images
         QVERIFY(outputs[1] == outputs[0]);
+    }
+
+    // With several jobs and a reviewed entry the run keeps staging and faces files in temporary
+    // folders of its own; those a killed window left are removed when the next run starts, a
+    // living one's stay, and a finished run leaves none.
+    void killedRunsLeaveNothing()
+    {
+        QTemporaryDir temp;
+        const QByteArray oldTemp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(temp.path()));
+        const auto restore = qScopeGuard([&] {
+            if (oldTemp.isNull())
+                qunsetenv("TMPDIR");
+            else
+                qputenv("TMPDIR", oldTemp);
+            SettingsIni.setValue(QStringLiteral("Settings"), QStringLiteral("Jobs"), QString());
+        });
+        for (const QString &killed : {QStringLiteral("mirelon-run-killed"), QStringLiteral("mirelon-faces-killed")}) {
+            QVERIFY(QDir(temp.path()).mkpath(killed + QStringLiteral("/0")));
+            QFile owner(temp.filePath(killed + QStringLiteral("/.owner"))); // nobody holds its lock
+            QVERIFY(owner.open(QIODevice::WriteOnly));
+        }
+        const PrivateRunFolder living(temp.path(), QStringLiteral("mirelon-run-"));
+
+        SettingsIni.setValue(QStringLiteral("Settings"), QStringLiteral("Jobs"), QStringLiteral("2"));
+        MainWindow window;
+        show(window, {copyPhoto(QStringLiteral("k1.jpg")), copyPhoto(QStringLiteral("k2.jpg"))});
+        QTest::keyClick(ImageList(window), Qt::Key_R, Qt::ControlModifier);
+        QTest::keyClick(Pane(window), Qt::Key_Delete); // reviewed: the run writes a faces file
+        convert(window, QStringLiteral("Export Face Positions"), dir.filePath(QStringLiteral("killed-out")));
+        QCOMPARE(QDir(temp.path()).entryList({QStringLiteral("mirelon-*")}, QDir::Dirs | QDir::Hidden),
+                 QStringList{QFileInfo(living.path()).fileName()});
     }
 
     // What a person sees: the default size, small, maximised, a long path, a 12-megapixel photo.

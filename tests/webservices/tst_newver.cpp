@@ -106,7 +106,7 @@ private slots:
     void linkColourFollowsTheMouse()
     {
         NewVersionWindow *w = shown();
-        QCOMPARE(w->TimerLink->interval(), 100);
+        QCOMPARE(w->linkHoverTimer->interval(), 100);
         const auto linkColour = [w] { return w->downloadLink->palette().color(QPalette::WindowText); };
         const QColor highlight = QApplication::palette().color(QPalette::Highlight);
         const QColor text = QApplication::palette().color(QPalette::WindowText);
@@ -154,9 +154,9 @@ private slots:
     void countdownAfterDrag()
     {
         NewVersionWindow *w = shown();
-        QVERIFY(w->TimerClose->isActive());
-        QCOMPARE(w->TimerClose->interval(), 1000);
-        w->TimerClose->stop(); // ticks by hand from here
+        QVERIFY(w->closeCountdownTimer->isActive());
+        QCOMPARE(w->closeCountdownTimer->interval(), 1000);
+        w->closeCountdownTimer->stop(); // ticks by hand from here
         QTest::mousePress(w->headingLabel, Qt::LeftButton, {}, QPoint(2, 2));
         QTest::mouseMove(w->headingLabel, QPoint(-98, 52));
         QTest::mouseRelease(w->headingLabel, Qt::LeftButton, {}, QPoint(-98, 52));
@@ -164,13 +164,13 @@ private slots:
         QCOMPARE(moved.topLeft(), expectedPlace().topLeft() + QPoint(-100, 50));
 
         for (int tick = 1; tick <= 10; ++tick)
-            w->TimerCloseTimer();
+            w->countDownToClose();
         QCOMPARE(CloseCountdown, 1);
         QVERIFY(w->isVisible());
-        w->TimerCloseTimer();
+        w->countDownToClose();
         QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 1000);
         QCOMPARE(w->geometry().center(), moved.center()); // shrank into its centre where it was dragged
-        QVERIFY(!w->TimerClose->isActive());
+        QVERIFY(!w->closeCountdownTimer->isActive());
     }
 
     void closeButton()
@@ -180,7 +180,7 @@ private slots:
         QVERIFY(!w->isVisible());
         QCOMPARE(mainWindow->findChild<NewVersionWindow *>(), w); // hidden, not destroyed
         CloseCountdown = 1;
-        w->TimerCloseTimer(); // a countdown ending later changes nothing visible
+        w->countDownToClose(); // a countdown ending later changes nothing visible
         QTest::qWait(200);
         QVERIFY(!w->isVisible());
         QVERIFY(opened.isEmpty());
