@@ -20,4 +20,12 @@ inline double IoU(const FaceBox &a, const FaceBox &b)
     return shared / (double(a.width) * a.height + double(b.width) * b.height - shared);
 }
 
+// The part of a box inside a frame of the given size; empty (width or height 0) when none is.
+inline FaceBox ClippedToFrame(const FaceBox &box, int frameWidth, int frameHeight)
+{
+    const int left = std::clamp(box.x, 0, frameWidth), top = std::clamp(box.y, 0, frameHeight);
+    const int right = std::clamp(box.x + box.width, 0, frameWidth), bottom = std::clamp(box.y + box.height, 0, frameHeight);
+    return {left, top, std::max(0, right - left), std::max(0, bottom - top)};
+}
+
 } // namespace mirelon::video

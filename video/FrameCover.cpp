@@ -4,24 +4,47 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <cmath>
+
 namespace mirelon::video {
+namespace {
+
+// The block size rounded up to a step of a ladder (8, 11, 16, 22, 32, 45, ...) a square root of
+// two apart: the size of a face's box wavers from frame to frame, and so would its blocks.
+// Rounded up, a block is never smaller than the pictures' rule makes it.
+int SteadyBlockSize(int block)
+{
+    double step = facecover::CoverSmallestBlock;
+    while (std::lround(step) < block)
+        step *= std::sqrt(2.0);
+    return int(std::lround(step));
+}
+
+} // namespace
 
 // The pictures' cover rule (scripts/FaceCoverRule.h) in OpenCV: the area grown by the margin,
-// blocks taking the colour of their top-left pixel, the softening confined to the area.
+// blocks taking the colour of their top-left pixel, the softening confined to the area. In a
+// video the box found for a face wavers by a pixel or two from frame to frame; a cover that
+// wavered with it would shimmer, and cost the encoder several times the bits of the rest of the
+// frame. So the blocks lie on a grid fixed to the frame, the area grows out to whole blocks of
+// it, and the block size keeps to a ladder of steps: the cover changes only where the picture
+// under it does. It never covers less than the pictures' rule.
 cv::Rect CoverFace(cv::Mat &frame, const FaceBox &box)
 {
     const facecover::Box face{box.x, box.y, box.width, box.height};
     const facecover::Box area = facecover::CoverArea(face, frame.cols, frame.rows);
     if (area.width <= 0 || area.height <= 0)
         return {};
-    const int block = facecover::CoverBlockSize(face);
+    const int block = SteadyBlockSize(facecover::CoverBlockSize(face));
     const double sigma = facecover::CoverSofteningSigma(block);
-    const cv::Rect changed(area.x, area.y, area.width, area.height);
+    const int left = area.x / block * block, top = area.y / block * block;
+    const int right = (area.x + area.width + block - 1) / block * block, bottom = (area.y + area.height + block - 1) / block * block;
+    const cv::Rect changed = cv::Rect(left, top, right - left, bottom - top) & cv::Rect(0, 0, frame.cols, frame.rows);
     cv::Mat region = frame(changed);
-    for (int top = 0; top < region.rows; top += block)
-        for (int left = 0; left < region.cols; left += block) {
-            const cv::Rect cell = cv::Rect(left, top, block, block) & cv::Rect(0, 0, region.cols, region.rows);
-            region(cell).setTo(cv::Scalar(region.at<cv::Vec3b>(top, left)));
+    for (int y = 0; y < region.rows; y += block)
+        for (int x = 0; x < region.cols; x += block) {
+            const cv::Rect cell = cv::Rect(x, y, block, block) & cv::Rect(0, 0, region.cols, region.rows);
+            region(cell).setTo(cv::Scalar(region.at<cv::Vec3b>(y, x)));
         }
     cv::GaussianBlur(region, region, cv::Size(0, 0), sigma, sigma, cv::BORDER_REPLICATE);
     return changed;

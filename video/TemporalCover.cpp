@@ -1,14 +1,15 @@
 #include "video/TemporalCover.h"
 
 #include <cmath>
+#include <cstdlib>
 
 namespace mirelon::video {
 
 TemporalCover::TemporalCover(int reach) : reach_(std::max(0, reach)) {}
 
-void TemporalCover::add(std::vector<FaceBox> found)
+void TemporalCover::add(std::vector<FaceBox> found, cv::Point2d contentShift)
 {
-    found_.push_back(std::move(found));
+    found_.push_back({std::move(found), contentShift});
     ++added_;
 }
 
@@ -17,26 +18,35 @@ std::optional<std::vector<FaceBox>> TemporalCover::take()
     const std::int64_t frame = taken_;
     if (frame >= added_ || (!finished_ && added_ - 1 < frame + reach_))
         return std::nullopt;
-    const auto foundIn = [this](std::int64_t other) -> const std::vector<FaceBox> * {
+    const auto foundIn = [this](std::int64_t other) -> const Found * {
         if (other < firstHeld_ || other >= added_)
             return nullptr;
         return &found_[size_t(other - firstHeld_)];
     };
+    const cv::Point2d here = foundIn(frame)->shift;
     std::vector<FaceBox> cover;
+    const auto addUnlessKnown = [&cover](const FaceBox &box) {
+        for (const FaceBox &kept : cover)
+            if (IoU(kept, box) > SameFaceIoU)
+                return;
+        cover.push_back(box);
+    };
     // Nearest frames first: 0, -1, +1, -2, +2, ...
     for (int distance = 0; distance <= reach_; ++distance) {
         for (const int sign : {-1, 1}) {
             if (distance == 0 && sign == 1)
                 continue;
-            const std::vector<FaceBox> *boxes = foundIn(frame + sign * distance);
-            if (!boxes)
+            const Found *other = foundIn(frame + sign * distance);
+            if (!other)
                 continue;
-            for (const FaceBox &box : *boxes) {
-                bool known = false;
-                for (const FaceBox &kept : cover)
-                    known = known || IoU(kept, box) > SameFaceIoU;
-                if (!known)
-                    cover.push_back(box);
+            const cv::Point2d move = here - other->shift;
+            const int dx = int(std::lround(move.x)), dy = int(std::lround(move.y));
+            for (const FaceBox &box : other->faces) {
+                const FaceBox moved{box.x + dx, box.y + dy, box.width, box.height};
+                addUnlessKnown(moved);
+                // Where it was found too, unless the move is small against the face.
+                if (4 * std::max(std::abs(dx), std::abs(dy)) > std::min(box.width, box.height))
+                    addUnlessKnown(box);
             }
         }
     }

@@ -1,6 +1,8 @@
 #pragma once
 #include "video/FaceBox.h"
 
+#include <opencv2/core/types.hpp>
+
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -11,7 +13,9 @@ namespace mirelon::video {
 // A detector misses a face in some frames that it finds in the frames around them. The faces
 // covered in frame t are those found in t itself, plus every face found in a frame from t - reach
 // to t + reach that none of the nearer frames' faces overlaps, at the position of the nearest
-// frame where it was found (the earlier one on a tie).
+// frame where it was found (the earlier one on a tie). When the camera moves (the frames'
+// content shifts), a carried face is covered where the shift has taken it, and where it was
+// found as well: a face the camera follows stays put while the scene moves.
 //
 // Frames go in in order; a frame's cover is known once `reach` later frames are in (or the video
 // has ended), so only 2 * reach + 1 frames' faces are ever held.
@@ -21,8 +25,9 @@ public:
 
     explicit TemporalCover(int reach);
 
-    // The faces found in the next frame.
-    void add(std::vector<FaceBox> found);
+    // The faces found in the next frame, and where its content has moved since the first
+    // frame (FrameMotion; none for a still camera).
+    void add(std::vector<FaceBox> found, cv::Point2d contentShift = {});
     // After the last frame: the remaining frames need no later ones.
     void finish() { finished_ = true; }
     // The cover of the oldest frame not yet taken, when it is known.
@@ -36,7 +41,11 @@ private:
     std::int64_t added_ = 0;      // frames added
     std::int64_t taken_ = 0;      // frames whose cover was taken
     std::int64_t firstHeld_ = 0;  // frame number of found_.front()
-    std::deque<std::vector<FaceBox>> found_;
+    struct Found {
+        std::vector<FaceBox> faces;
+        cv::Point2d shift;
+    };
+    std::deque<Found> found_;
 };
 
 // Frames of `seconds` at `framesPerSecond`, rounded; at least 0.

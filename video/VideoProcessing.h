@@ -18,8 +18,19 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Finds the faces in one upright 8-bit RGB frame. Called for every frame in order.
-using FindFaces = std::function<std::vector<FaceBox>(const cv::Mat &uprightFrame)>;
+// What a frame's search may leave to the frames around it. Frame after frame, the finer scales,
+// which cost the most, may be searched in turns, each part of the frame at those scales at least
+// once every `longestPeriod` frames; the temporal cover carries what one frame finds over the
+// frames between. longestPeriod 1: the frame is searched whole, as a picture is.
+struct SearchTurn {
+    std::int64_t frame = 0; // from 0, in order
+    int longestPeriod = 1;
+};
+
+// Finds the faces in one upright 8-bit RGB frame. Called for every frame, from several threads
+// at once (a few frames are searched at the same time, each on one processor core): it must be
+// safe to call so.
+using FindFaces = std::function<std::vector<FaceBox>(const cv::Mat &uprightFrame, const SearchTurn &turn)>;
 
 // Frames done so far and the number the video holds (0 when the container does not say).
 using FrameProgress = std::function<void(std::int64_t done, std::int64_t total)>;
@@ -32,8 +43,12 @@ enum class VideoAction {
 
 struct VideoSettings {
     VideoAction action = VideoAction::Blur;
-    // A face found in frame t is covered from t - coverSeconds to t + coverSeconds too.
+    // A face found in frame t is covered from t - coverSeconds to t + coverSeconds too. The finer
+    // scales are searched in turns only as far as this cover bridges the frames between; with
+    // 0 every frame is searched whole, on its own.
     double coverSeconds = 0.2;
+    // Frames searched at the same time; 0: one per processor core.
+    unsigned framesAtOnce = 0;
     const std::atomic<bool> *stop = nullptr; // when set, the work ends with VideoError("stopped")
     // The name whose extension picks the container variant (mp4 or mov, mkv or webm) when the
     // output is written under a passing name; empty: the output's own name.

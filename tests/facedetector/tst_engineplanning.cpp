@@ -122,6 +122,50 @@ private slots:
             QCOMPARE(tile.innerBottom, tile.y + tile.height < height);
         }
     }
+
+    // Frame after frame of a video the levels go in turns: the longest period (a power of two)
+    // for each level but the coarsest, which gets half; over a cycle no frame carries much more
+    // than its share.
+    void turnsSpreadTheFinerLevels_data()
+    {
+        QTest::addColumn<QList<int>>("levels");
+        QTest::addColumn<QList<double>>("pixels");
+        QTest::addColumn<int>("levelCount");
+        QTest::addColumn<int>("longest");
+        QTest::addColumn<QList<int>>("periods");
+        const QList<int> frame720{0, 0, 1, 2};
+        const QList<double> pixels720{5, 5, 2.3, 0.6};
+        QTest::newRow("a picture: all at once") << frame720 << pixels720 << 3 << 1 << QList<int>{1, 1, 1, 1};
+        QTest::newRow("720p frame") << frame720 << pixels720 << 3 << 4 << QList<int>{4, 4, 4, 2};
+        QTest::newRow("longest rounded down") << frame720 << pixels720 << 3 << 3 << QList<int>{2, 2, 2, 1};
+        QTest::newRow("two levels") << QList<int>{0, 1} << QList<double>{4, 1} << 2 << 4 << QList<int>{4, 2};
+        QTest::newRow("four tiles, four levels") << QList<int>{0, 0, 0, 0, 1, 2, 3} << QList<double>{5, 5, 5, 5, 3, 1, 0.3} << 4 << 4
+                                                 << QList<int>{4, 4, 4, 4, 4, 4, 2};
+    }
+    void turnsSpreadTheFinerLevels()
+    {
+        QFETCH(QList<int>, levels);
+        QFETCH(QList<double>, pixels);
+        QFETCH(int, levelCount);
+        QFETCH(int, longest);
+        QFETCH(QList<int>, periods);
+        const std::vector<Turn> turns = PlanTurns({levels.begin(), levels.end()}, {pixels.begin(), pixels.end()}, levelCount, unsigned(longest));
+        QCOMPARE(int(turns.size()), levels.size());
+        const unsigned cycle = *std::max_element(periods.begin(), periods.end());
+        std::vector<double> load(cycle, 0.0);
+        double share = 0, largest = 0;
+        for (std::size_t i = 0; i < turns.size(); ++i) {
+            QCOMPARE(int(turns[i].period), periods[qsizetype(i)]);
+            QVERIFY(turns[i].phase < turns[i].period);
+            for (unsigned frame = turns[i].phase; frame < cycle; frame += turns[i].period)
+                load[frame] += pixels[qsizetype(i)];
+            share += pixels[qsizetype(i)] / turns[i].period;
+            largest = std::max(largest, pixels[qsizetype(i)]);
+        }
+        QVERIFY2(*std::max_element(load.begin(), load.end()) <= share + largest, "a frame of the cycle carries far more than its share");
+        if (levels.size() > 1 && levels[0] == 0 && levels[1] == 0 && turns[0].period > 1) // the finest level's tiles
+            QVERIFY(turns[0].phase != turns[1].phase);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestEnginePlanning)

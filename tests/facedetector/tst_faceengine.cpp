@@ -9,6 +9,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <stdexcept>
 
 using namespace facedetect;
@@ -45,12 +46,53 @@ QString Text(const std::vector<Face> &faces)
     return lines.join(QLatin1Char('\n'));
 }
 
+// A 1280 x 720 frame holding the faces of a fixture picture small (about 20 to 30 pixels), six
+// times across, so that only the finest level, cut into two tiles, answers for them.
+cv::Mat SmallFacesFrame()
+{
+    const cv::Mat picture = DecodeUprightImageFile(MIRELON_SOURCE_DIR "/tests/data/faces/2008_001322.jpg");
+    cv::Mat small;
+    cv::resize(picture, small, cv::Size(), 0.32, 0.32, cv::INTER_AREA);
+    cv::Mat frame(720, 1280, CV_8UC3, cv::Scalar(90, 110, 100));
+    for (int i = 0; i < 6; ++i)
+        small.copyTo(frame(cv::Rect(20 + i * 205, 80 + (i % 2) * 380, small.cols, small.rows)));
+    return frame;
+}
+
 } // namespace
 
 class TestFaceEngine : public QObject {
     Q_OBJECT
 
 private slots:
+    // Searched in turns over a cycle of frames, the same picture gives every face the whole
+    // search gives, each frame searching less.
+    void turnsTogetherFindEveryFace()
+    {
+        FaceEngine engine(ModelPath);
+        const cv::Mat frame = SmallFacesFrame();
+        const std::vector<Face> whole = engine.FindFaces(frame);
+        QVERIFY2(whole.size() >= 12, qPrintable(QString::number(whole.size())));
+        std::vector<Face> turns;
+        std::size_t fewest = whole.size();
+        for (unsigned long long number = 0; number < 4; ++number) {
+            FinderOptions options;
+            options.turns = {number, 4};
+            const std::vector<Face> found = engine.FindFaces(frame, ChannelOrder::Rgb, options);
+            fewest = std::min(fewest, found.size());
+            turns.insert(turns.end(), found.begin(), found.end());
+        }
+        QVERIFY(fewest < whole.size());
+        for (const Face &face : whole) {
+            const cv::Rect2d box(face.x, face.y, face.width, face.height);
+            const bool seen = std::any_of(turns.begin(), turns.end(), [&](const Face &other) {
+                const cv::Rect2d found(other.x, other.y, other.width, other.height);
+                return (box & found).area() / (box | found).area() > 0.5;
+            });
+            QVERIFY2(seen, qPrintable(QStringLiteral("face at %1, %2 not found in any turn").arg(face.x).arg(face.y)));
+        }
+    }
+
     void samePictureSameAnswerEveryTime()
     {
         FaceEngine engine(ModelPath);

@@ -2,6 +2,7 @@
 // FFmpeg libraries: containers, codecs, timestamps, streams and metadata kept or dropped, faces
 // covered, damaged clips and stops leaving nothing behind.
 #include "tests/video/VideoClips.h"
+#include "video/FrameMotion.h"
 #include "video/FrameOrientation.h"
 #include "video/TemporalCover.h"
 #include "video/VideoProcessing.h"
@@ -9,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -92,6 +94,8 @@ private slots:
     void temporalCover_data();
     void temporalCover();
     void reachInFrames();
+    void cameraMotion_data();
+    void cameraMotion();
     void turnedFrames_data();
     void turnedFrames();
     void containers_data();
@@ -103,21 +107,26 @@ private slots:
 };
 
 // Frames written as a string: 'A' a face found at the left, 'B' the same face a little to the
-// right, 'C' another face far away, '.' nothing found. The expected cover lists, per frame, the
-// letters of the boxes covering it.
+// right, 'C' another face far away, '.' nothing found; 'D' and 'E' are A where a camera moving
+// 30 and 60 pixels to the left takes it, 'F' A after a move of 8. The expected cover lists, per
+// frame, the letters of the boxes covering it. Shifts: the content's move per frame, if any.
 void TestVideo::temporalCover_data()
 {
     QTest::addColumn<QString>("found");
     QTest::addColumn<int>("reach");
     QTest::addColumn<QStringList>("covered");
-    QTest::newRow("a miss between finds is covered") << "A.A" << 1 << QStringList{"A", "A", "A"};
-    QTest::newRow("reach ends the cover") << "A..." << 1 << QStringList{"A", "A", "", ""};
-    QTest::newRow("a face covered before it is found") << "..A" << 2 << QStringList{"A", "A", "A"};
-    QTest::newRow("the nearest frame's position") << "A..B" << 2 << QStringList{"A", "A", "B", "B"};
-    QTest::newRow("earlier frame on a tie") << "A.B" << 1 << QStringList{"A", "A", "B"};
-    QTest::newRow("own find wins over neighbours") << "ABA" << 1 << QStringList{"A", "B", "A"};
-    QTest::newRow("different faces both carried") << "A.C" << 1 << QStringList{"A", "AC", "C"};
-    QTest::newRow("no reach: frames alone") << "A.C" << 0 << QStringList{"A", "", "C"};
+    QTest::addColumn<QList<int>>("shifts");
+    QTest::newRow("a miss between finds is covered") << "A.A" << 1 << QStringList{"A", "A", "A"} << QList<int>{};
+    QTest::newRow("reach ends the cover") << "A..." << 1 << QStringList{"A", "A", "", ""} << QList<int>{};
+    QTest::newRow("a face covered before it is found") << "..A" << 2 << QStringList{"A", "A", "A"} << QList<int>{};
+    QTest::newRow("the nearest frame's position") << "A..B" << 2 << QStringList{"A", "A", "B", "B"} << QList<int>{};
+    QTest::newRow("earlier frame on a tie") << "A.B" << 1 << QStringList{"A", "A", "B"} << QList<int>{};
+    QTest::newRow("own find wins over neighbours") << "ABA" << 1 << QStringList{"A", "B", "A"} << QList<int>{};
+    QTest::newRow("different faces both carried") << "A.C" << 1 << QStringList{"A", "AC", "C"} << QList<int>{};
+    QTest::newRow("no reach: frames alone") << "A.C" << 0 << QStringList{"A", "", "C"} << QList<int>{};
+    QTest::newRow("carried with the camera, and where found") << "A.." << 2 << QStringList{"A", "DA", "EA"} << QList<int>{0, 30, 60};
+    QTest::newRow("carried back against the camera") << "..E" << 2 << QStringList{"AE", "DE", "E"} << QList<int>{0, 30, 60};
+    QTest::newRow("a small move: moved only") << "A." << 1 << QStringList{"A", "F"} << QList<int>{0, 8};
 }
 
 void TestVideo::temporalCover()
@@ -125,7 +134,9 @@ void TestVideo::temporalCover()
     QFETCH(QString, found);
     QFETCH(int, reach);
     QFETCH(QStringList, covered);
-    const std::map<QChar, FaceBox> boxes{{'A', {10, 10, 40, 40}}, {'B', {14, 10, 40, 40}}, {'C', {200, 10, 40, 40}}};
+    QFETCH(QList<int>, shifts);
+    const std::map<QChar, FaceBox> boxes{{'A', {10, 10, 40, 40}}, {'B', {14, 10, 40, 40}}, {'C', {200, 10, 40, 40}},
+                                         {'D', {40, 10, 40, 40}}, {'E', {70, 10, 40, 40}}, {'F', {18, 10, 40, 40}}};
     TemporalCover cover(reach);
     QStringList got;
     const auto takeReady = [&] {
@@ -138,8 +149,9 @@ void TestVideo::temporalCover()
             got << letters;
         }
     };
-    for (const QChar frame : found) {
-        cover.add(frame == '.' ? std::vector<FaceBox>{} : std::vector<FaceBox>{boxes.at(frame)});
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        const QChar frame = found[i];
+        cover.add(frame == '.' ? std::vector<FaceBox>{} : std::vector<FaceBox>{boxes.at(frame)}, cv::Point2d(shifts.value(i), 0));
         takeReady();
     }
     QCOMPARE(got.size(), qMax(0, int(found.size()) - reach)); // a frame waits for `reach` later ones
@@ -154,6 +166,40 @@ void TestVideo::reachInFrames()
     QCOMPARE(ReachInFrames(0.2, 29.97), 6);
     QCOMPARE(ReachInFrames(0, 25), 0);
     QCOMPARE(ReachInFrames(0.2, 0), 0); // a rate the container does not give: no reach
+}
+
+// Frames cut from a picture by a window moving (dx, dy) pixels a frame: the content moves the
+// other way, and FrameMotion follows it within a pixel and a half. Blank frames do not move.
+void TestVideo::cameraMotion_data()
+{
+    QTest::addColumn<int>("dx");
+    QTest::addColumn<int>("dy");
+    QTest::addColumn<bool>("blank");
+    QTest::newRow("still") << 0 << 0 << false;
+    QTest::newRow("pan right") << 5 << 0 << false;
+    QTest::newRow("tilt and pan") << -3 << 4 << false;
+    QTest::newRow("fast diagonal") << 12 << -7 << false;
+    QTest::newRow("blank frames") << 5 << 0 << true;
+}
+
+void TestVideo::cameraMotion()
+{
+    QFETCH(int, dx);
+    QFETCH(int, dy);
+    QFETCH(bool, blank);
+    const QImage picture = QImage(FacesPicture).convertToFormat(QImage::Format_RGB888);
+    QVERIFY(!picture.isNull());
+    const cv::Mat whole(picture.height(), picture.width(), CV_8UC3, const_cast<uchar *>(picture.constBits()), size_t(picture.bytesPerLine()));
+    FrameMotion motion;
+    cv::Point2d shift;
+    const int frames = 4;
+    for (int k = 0; k < frames; ++k) {
+        const cv::Mat frame = blank ? cv::Mat(192, 256, CV_8UC3, cv::Scalar::all(128)) : whole(cv::Rect(60 + k * dx, 60 + k * dy, 256, 192)).clone();
+        shift = motion.add(frame);
+    }
+    const cv::Point2d expected = blank ? cv::Point2d() : cv::Point2d(-dx * (frames - 1), -dy * (frames - 1));
+    QVERIFY2(cv::norm(shift - expected) < 1.5, qPrintable(QStringLiteral("moved (%1, %2), expected (%3, %4)")
+                                                            .arg(shift.x).arg(shift.y).arg(expected.x).arg(expected.y)));
 }
 
 // A box drawn in the stored frame, seen upright and mapped back, is the box drawn.

@@ -5,7 +5,8 @@
 
 namespace mirelon::video {
 
-// The detection engine as a frame searcher: the model at `modelPath`, or the one installed
+// The detection engine as a frame searcher, safe to call for several frames at once (each gets
+// an engine of its own, on one core): the model at `modelPath`, or the one installed
 // beside this program (then checked against the digest it was built with). Throws on a
 // missing or altered model.
 FindFaces EngineFaces(const std::string &modelPath);

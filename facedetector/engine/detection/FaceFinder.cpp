@@ -25,12 +25,33 @@ struct WorkItem {
     double minBox = 0, maxBox = 0; // box sizes (model pixels) the level answers for
 };
 
+cv::Size LevelSize(const cv::Mat &picture, double scale)
+{
+    return {std::max(1, static_cast<int>(std::lround(picture.cols * scale))), std::max(1, static_cast<int>(std::lround(picture.rows * scale)))};
+}
+
+// The items the turns give to this frame.
+std::vector<WorkItem> ThisFramesTurn(std::vector<WorkItem> work, int levelCount, const SearchTurns &turns)
+{
+    std::vector<int> itemLevels;
+    std::vector<double> itemPixels;
+    for (const WorkItem &item : work) {
+        itemLevels.push_back(item.level);
+        itemPixels.push_back(static_cast<double>(item.tile.width) * item.tile.height);
+    }
+    const std::vector<Turn> plan = PlanTurns(itemLevels, itemPixels, levelCount, turns.longestPeriod);
+    std::vector<WorkItem> due;
+    for (std::size_t i = 0; i < work.size(); ++i)
+        if (turns.frame % plan[i].period == plan[i].phase)
+            due.push_back(work[i]);
+    return due;
+}
+
 // A level of the picture at the given scale, resized from the finest earlier level (coarser
 // levels come from smaller sources, which is much faster on large photos).
 Level MakeLevel(const cv::Mat &picture, double scale, const Level *finer)
 {
-    const int width = std::max(1, static_cast<int>(std::lround(picture.cols * scale)));
-    const int height = std::max(1, static_cast<int>(std::lround(picture.rows * scale)));
+    const auto [width, height] = LevelSize(picture, scale);
     const cv::Mat &source = finer && finer->pixels.cols >= width && finer->pixels.rows >= height ? finer->pixels : picture;
     Level level;
     if (width == source.cols && height == source.rows) {
@@ -106,15 +127,19 @@ std::vector<Detection> RunTiles(const std::vector<Level> &levels, const std::vec
     };
 
     // Each worker runs whole passes; OpenCV's own pool would only compete with them.
+    // Left alone when it is one already: a caller running several searches at once (video frames)
+    // sets it once, and changing it while another search runs would disturb that one.
     const int openCvThreads = cv::getNumThreads();
-    cv::setNumThreads(1);
+    if (openCvThreads != 1)
+        cv::setNumThreads(1);
     {
         std::vector<std::jthread> pool; // joined on every way out of this block
         for (unsigned i = 1; i < threads; ++i)
             pool.emplace_back(worker);
         worker();
     }
-    cv::setNumThreads(openCvThreads);
+    if (openCvThreads != 1)
+        cv::setNumThreads(openCvThreads);
     if (failure)
         std::rethrow_exception(failure);
     std::vector<Detection> candidates;
@@ -128,15 +153,25 @@ std::vector<Detection> RunTiles(const std::vector<Level> &levels, const std::vec
 std::vector<Face> FindFaces(const cv::Mat &picture, NetworkPool &networks, const FinderOptions &options)
 {
     CV_Assert(picture.type() == CV_8UC3 && !picture.empty());
-    std::vector<Level> levels;
+    const std::vector<LevelPlan> plans = PlanLevels(picture.cols, picture.rows, options.pyramid);
+    const int overlap = static_cast<int>(std::ceil(options.pyramid.maxFaceInModel * options.pyramid.tileOverlapFaces));
     std::vector<WorkItem> work;
-    for (const LevelPlan &plan : PlanLevels(picture.cols, picture.rows, options.pyramid)) {
-        levels.push_back(MakeLevel(picture, plan.scale, levels.empty() ? nullptr : &levels.back()));
-        const cv::Mat &pixels = levels.back().pixels;
-        const int overlap = static_cast<int>(std::ceil(options.pyramid.maxFaceInModel * options.pyramid.tileOverlapFaces));
-        for (const Tile &tile : PlanTiles(pixels.cols, pixels.rows, options.pyramid.tileSize, overlap))
-            work.push_back({static_cast<int>(levels.size()) - 1, tile, plan.minBox, plan.maxBox});
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        const cv::Size size = LevelSize(picture, plans[i].scale);
+        for (const Tile &tile : PlanTiles(size.width, size.height, options.pyramid.tileSize, overlap))
+            work.push_back({static_cast<int>(i), tile, plans[i].minBox, plans[i].maxBox});
     }
+    if (options.turns.longestPeriod > 1)
+        work = ThisFramesTurn(std::move(work), static_cast<int>(plans.size()), options.turns);
+
+    // Only the levels this search needs, each made from the finest one made before it.
+    std::vector<Level> levels(plans.size());
+    const Level *finest = nullptr;
+    for (std::size_t i = 0; i < plans.size(); ++i)
+        if (std::any_of(work.begin(), work.end(), [&](const WorkItem &item) { return item.level == static_cast<int>(i); })) {
+            levels[i] = MakeLevel(picture, plans[i].scale, finest);
+            finest = &levels[i];
+        }
     // Largest tiles first, so that the workers finish at about the same time.
     std::stable_sort(work.begin(), work.end(), [](const WorkItem &a, const WorkItem &b) {
         return static_cast<long long>(a.tile.width) * a.tile.height > static_cast<long long>(b.tile.width) * b.tile.height;

@@ -8,8 +8,16 @@
 
 namespace facedetect {
 
+// The frames of a video may be searched in turns (see PlanTurns): this call searches frame
+// `frame` of the sequence. longestPeriod 1 searches every level whole, as for a picture.
+struct SearchTurns {
+    unsigned long long frame = 0;
+    unsigned longestPeriod = 1;
+};
+
 struct FinderOptions {
     PyramidOptions pyramid;
+    SearchTurns turns;
     float minScore = 0.45f;          // candidates below this score are ignored
     float blendIoU = 0.3f;           // candidates overlapping more than this are one face
     float nestedInside = 0.6f;       // a box this much inside a stronger, bigger box ...

@@ -77,4 +77,37 @@ std::vector<Tile> PlanTiles(int levelWidth, int levelHeight, int maxTile, int ov
     return tiles;
 }
 
+std::vector<Turn> PlanTurns(const std::vector<int> &itemLevels, const std::vector<double> &itemPixels, int levelCount,
+                            unsigned longestPeriod)
+{
+    unsigned cap = 1;
+    while (cap * 2 <= longestPeriod && cap < (1u << 16))
+        cap *= 2;
+    std::vector<Turn> turns(itemLevels.size());
+    for (std::size_t i = 0; i < itemLevels.size(); ++i)
+        turns[i].period = itemLevels[i] >= levelCount - 1 ? std::max(1u, cap / 2) : cap;
+    // Largest items first, each into the phase whose frames carry the least so far.
+    std::vector<std::size_t> order(itemLevels.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return itemPixels[a] > itemPixels[b]; });
+    std::vector<double> load(cap, 0.0);
+    for (const std::size_t i : order) {
+        const unsigned period = turns[i].period;
+        double best = std::numeric_limits<double>::max();
+        for (unsigned phase = 0; phase < period; ++phase) {
+            double heaviest = 0;
+            for (unsigned frame = phase; frame < cap; frame += period)
+                heaviest = std::max(heaviest, load[frame]);
+            if (heaviest < best) {
+                best = heaviest;
+                turns[i].phase = phase;
+            }
+        }
+        for (unsigned frame = turns[i].phase; frame < cap; frame += period)
+            load[frame] += itemPixels[i];
+    }
+    return turns;
+}
+
 } // namespace facedetect

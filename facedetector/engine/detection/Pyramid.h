@@ -49,4 +49,19 @@ struct Tile {
 // pixels, all of about the same size.
 std::vector<Tile> PlanTiles(int levelWidth, int levelHeight, int maxTile, int overlap);
 
+// Frame after frame of a video, the pyramid may be searched in turns: every level once every
+// longestPeriod frames (rounded down to a power of two), the coarsest, which answers for the
+// faces that fill much of the frame and costs little, twice as often.
+// A level of several tiles spreads them over its frames, and the phases are chosen so that the
+// frames of a cycle carry about the same number of pixels. A face the finer levels answer for
+// is then seen in one frame of every period; the caller carries it over the frames between.
+struct Turn {
+    unsigned period = 1; // searched in the frames whose number modulo period ...
+    unsigned phase = 0;  // ... is phase
+};
+
+// Turns of work items, given each one's level (0 the finest) and pixel count.
+std::vector<Turn> PlanTurns(const std::vector<int> &itemLevels, const std::vector<double> &itemPixels, int levelCount,
+                            unsigned longestPeriod);
+
 } // namespace facedetect
