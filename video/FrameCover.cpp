@@ -22,13 +22,15 @@ int SteadyBlockSize(int block)
 
 } // namespace
 
-// The pictures' cover rule (scripts/FaceCoverRule.h) in OpenCV: the area grown by the margin,
-// blocks taking the colour of their top-left pixel, the softening confined to the area. In a
-// video the box found for a face wavers by a pixel or two from frame to frame; a cover that
-// wavered with it would shimmer, and cost the encoder several times the bits of the rest of the
-// frame. So the blocks lie on a grid fixed to the frame, the area grows out to whole blocks of
-// it, and the block size keeps to a ladder of steps: the cover changes only where the picture
-// under it does. It never covers less than the pictures' rule.
+// The pictures' cover rule (scripts/FaceCoverRule.h) in OpenCV, made steady for video: the area
+// grown by the margin, cut into blocks, softened within the area. The box found for a face
+// wavers by a pixel or two from frame to frame and the picture under it moves; a mosaic that
+// wavered with them would shimmer, cost the encoder several times the bits of the rest of the
+// frame, and, taking each block's colour from one pixel, now and then line the dark samples of
+// the eyes up into something a detector takes for a face again. So the blocks lie on a grid
+// fixed to the frame, the area grows out to whole blocks of it, the block size keeps to a ladder
+// of steps, and each block takes the mean colour of its pixels. It never covers less than the
+// pictures' rule, and no face our engine finds in a frame is found again in its cover.
 cv::Rect CoverFace(cv::Mat &frame, const FaceBox &box)
 {
     const facecover::Box face{box.x, box.y, box.width, box.height};
@@ -44,7 +46,7 @@ cv::Rect CoverFace(cv::Mat &frame, const FaceBox &box)
     for (int y = 0; y < region.rows; y += block)
         for (int x = 0; x < region.cols; x += block) {
             const cv::Rect cell = cv::Rect(x, y, block, block) & cv::Rect(0, 0, region.cols, region.rows);
-            region(cell).setTo(cv::Scalar(region.at<cv::Vec3b>(y, x)));
+            region(cell).setTo(cv::mean(region(cell)));
         }
     cv::GaussianBlur(region, region, cv::Size(0, 0), sigma, sigma, cv::BORDER_REPLICATE);
     return changed;

@@ -13,6 +13,20 @@ void TemporalCover::add(std::vector<FaceBox> found, cv::Point2d contentShift)
     ++added_;
 }
 
+void TemporalCover::amend(std::int64_t frame, const std::vector<FaceBox> &more)
+{
+    if (frame < taken_ || frame < firstHeld_ || frame >= added_)
+        return;
+    std::vector<FaceBox> &faces = found_[size_t(frame - firstHeld_)].faces;
+    for (const FaceBox &box : more) {
+        bool known = false;
+        for (const FaceBox &kept : faces)
+            known = known || IoU(kept, box) > SameFaceIoU;
+        if (!known)
+            faces.push_back(box);
+    }
+}
+
 std::optional<std::vector<FaceBox>> TemporalCover::take()
 {
     const std::int64_t frame = taken_;

@@ -28,6 +28,8 @@ public:
     // The faces found in the next frame, and where its content has moved since the first
     // frame (FrameMotion; none for a still camera).
     void add(std::vector<FaceBox> found, cv::Point2d contentShift = {});
+    // More faces found in frame `frame` (from 0), when its cover has not been taken yet.
+    void amend(std::int64_t frame, const std::vector<FaceBox> &more);
     // After the last frame: the remaining frames need no later ones.
     void finish() { finished_ = true; }
     // The cover of the oldest frame not yet taken, when it is known.

@@ -198,6 +198,7 @@ public:
         checkWhole();
         while (!searching_.empty())
             takeSearched();
+        searchLastFramesWhole();
         cover_->finish();
         totalFrames_ = decodedFrames_; // the count the container gave may have been off
         finishReadyFrames();
@@ -458,6 +459,23 @@ private:
         searching_.push_back(std::move(searched));
         if (searching_.size() >= framesAtOnce_)
             takeSearched();
+    }
+
+    // The last frames have no later ones to bridge the turns to the next search of their parts
+    // (a face coming into view at the very end): they are searched whole, side by side.
+    void searchLastFramesWhole()
+    {
+        if (searchTurn_ <= 1)
+            return;
+        std::vector<std::pair<std::int64_t, std::future<std::vector<FaceBox>>>> searches;
+        const size_t count = std::min(pending_.size(), size_t(searchTurn_ - 1));
+        for (size_t i = pending_.size() - count; i < pending_.size(); ++i) {
+            const cv::Mat upright = TurnUpright(pending_[i].rgb, turn_);
+            const SearchTurn whole{pending_[i].number - 1, 1};
+            searches.emplace_back(whole.frame, std::async(std::launch::async, [this, upright, whole] { return findFaces_(upright, whole); }));
+        }
+        for (auto &[frame, faces] : searches)
+            cover_->amend(frame, faces.get());
     }
 
     // The oldest frame under search, once its faces are found, goes to the temporal cover.

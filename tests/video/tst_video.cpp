@@ -93,6 +93,7 @@ class TestVideo : public QObject {
 private slots:
     void temporalCover_data();
     void temporalCover();
+    void amendedFacesAreCarried();
     void reachInFrames();
     void cameraMotion_data();
     void cameraMotion();
@@ -158,6 +159,24 @@ void TestVideo::temporalCover()
     cover.finish();
     takeReady();
     QCOMPARE(got, covered);
+}
+
+// Faces found later for a frame still held (the last frames, searched whole at the end) are
+// covered there and carried to the frames around it; a frame already taken is left alone.
+void TestVideo::amendedFacesAreCarried()
+{
+    const FaceBox a{10, 10, 40, 40}, c{200, 10, 40, 40};
+    TemporalCover cover(1);
+    cover.add({a});
+    cover.add({});
+    cover.add({});
+    QCOMPARE(cover.take(), std::optional(std::vector<FaceBox>{a}));
+    cover.amend(0, {c}); // taken already
+    cover.amend(2, {c});
+    cover.finish();
+    QCOMPARE(cover.take(), std::optional(std::vector<FaceBox>{a, c}));
+    QCOMPARE(cover.take(), std::optional(std::vector<FaceBox>{c}));
+    QCOMPARE(cover.take(), std::nullopt);
 }
 
 void TestVideo::reachInFrames()
