@@ -23,9 +23,8 @@
 // Gaussian (IMG_FILTER_GAUSSIAN_BLUR; variance 1/2 a pass), and enlarged to the real block size
 // with bilinear interpolation. Elsewhere (OpenCV: the block colours enlarged with INTER_NEAREST,
 // then cv::GaussianBlur with CoverSofteningSigma on the area alone) the same look comes from the
-// sigma directly. Video frames keep the area, block size and softening, made steady from frame
-// to frame: blocks on a grid fixed to the frame, the area grown out to whole blocks, block sizes
-// on a ladder rounded up, and each block the mean of its pixels (video/FrameCover.cpp).
+// sigma directly. Video frames keep the rule, made steady from frame to frame: block sizes on a
+// ladder, rounded up, and the area grown out to whole blocks (video/FrameCover.cpp).
 //
 // The figures were chosen on the privacy benchmark (bench/privacy, README "How Blur covers a
 // face"): with them a face-recognition model no longer matches covered faces to their person and

@@ -22,15 +22,13 @@ int SteadyBlockSize(int block)
 
 } // namespace
 
-// The pictures' cover rule (scripts/FaceCoverRule.h) in OpenCV, made steady for video: the area
-// grown by the margin, cut into blocks, softened within the area. The box found for a face
-// wavers by a pixel or two from frame to frame and the picture under it moves; a mosaic that
-// wavered with them would shimmer, cost the encoder several times the bits of the rest of the
-// frame, and, taking each block's colour from one pixel, now and then line the dark samples of
-// the eyes up into something a detector takes for a face again. So the blocks lie on a grid
-// fixed to the frame, the area grows out to whole blocks of it, the block size keeps to a ladder
-// of steps, and each block takes the mean colour of its pixels. It never covers less than the
-// pictures' rule, and no face our engine finds in a frame is found again in its cover.
+// The pictures' cover rule (scripts/FaceCoverRule.h) in OpenCV: the area grown by the margin,
+// blocks from its top-left corner taking the colour of their top-left pixel, the softening
+// confined to the area. Made steady for video: the box found for a face wavers by a pixel or two
+// from frame to frame, and a block size that wavered with it would make the cover shimmer (and
+// cost the encoder many more bits), so the size keeps to a ladder of steps, rounded up, and the
+// area grows out to whole blocks. It never covers less than the pictures' rule, and it leaves
+// the small faces of a fast pan less face-like than the exact rule does.
 cv::Rect CoverFace(cv::Mat &frame, const FaceBox &box)
 {
     const facecover::Box face{box.x, box.y, box.width, box.height};
@@ -39,14 +37,13 @@ cv::Rect CoverFace(cv::Mat &frame, const FaceBox &box)
         return {};
     const int block = SteadyBlockSize(facecover::CoverBlockSize(face));
     const double sigma = facecover::CoverSofteningSigma(block);
-    const int left = area.x / block * block, top = area.y / block * block;
-    const int right = (area.x + area.width + block - 1) / block * block, bottom = (area.y + area.height + block - 1) / block * block;
-    const cv::Rect changed = cv::Rect(left, top, right - left, bottom - top) & cv::Rect(0, 0, frame.cols, frame.rows);
+    const int width = (area.width + block - 1) / block * block, height = (area.height + block - 1) / block * block;
+    const cv::Rect changed = cv::Rect(area.x, area.y, width, height) & cv::Rect(0, 0, frame.cols, frame.rows);
     cv::Mat region = frame(changed);
     for (int y = 0; y < region.rows; y += block)
         for (int x = 0; x < region.cols; x += block) {
             const cv::Rect cell = cv::Rect(x, y, block, block) & cv::Rect(0, 0, region.cols, region.rows);
-            region(cell).setTo(cv::mean(region(cell)));
+            region(cell).setTo(cv::Scalar(region.at<cv::Vec3b>(y, x)));
         }
     cv::GaussianBlur(region, region, cv::Size(0, 0), sigma, sigma, cv::BORDER_REPLICATE);
     return changed;

@@ -6,7 +6,9 @@
 namespace mirelon::video {
 
 // Covers the face `box` in an 8-bit RGB frame as Blur covers faces in pictures: the box grown
-// by the shared margin, turned into blocks that grow with the face, then softened. Returns the
+// by the shared margin, turned into blocks that grow with the face, then softened; the block
+// size rounded up to a ladder of steps and the area grown to whole blocks, so that the cover
+// does not shimmer as the box found for the face wavers from frame to frame. Returns the
 // part of the frame it changed (empty when the box lies outside).
 cv::Rect CoverFace(cv::Mat &frame, const FaceBox &box);
 

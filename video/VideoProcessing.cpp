@@ -140,15 +140,15 @@ bool IsCopiedStream(const AVStream *stream)
 // A frame waiting for the frames after it, which may carry faces it must cover too.
 struct PendingFrame {
     Frame frame;   // in the encoder's pixel format and size
-    cv::Mat rgb;   // the same picture, stored orientation
+    cv::Mat rgb;   // the same picture, stored orientation, while it is searched or covered
     std::int64_t number = 0; // from 1
     double seconds = 0;
+    cv::Point2d contentShift; // of the upright frame since the first one (FrameMotion)
 };
 
 // A frame whose search is under way.
 struct SearchedFrame {
     PendingFrame pending;
-    cv::Point2d contentShift;
     std::future<std::vector<FaceBox>> faces;
 };
 
@@ -427,6 +427,20 @@ private:
         return converted;
     }
 
+    // The frame as 8-bit RGB, stored orientation.
+    cv::Mat rgbOf(const AVFrame *frame)
+    {
+        cv::Mat rgb(frame->height, frame->width, CV_8UC3);
+        toRgb_.reset(sws_getCachedContext(toRgb_.release(), frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
+                                          frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr));
+        if (!toRgb_)
+            Fail("cannot convert the video's frames");
+        uint8_t *planes[1] = {rgb.data};
+        const int strides[1] = {int(rgb.step)};
+        sws_scale(toRgb_.get(), frame->data, frame->linesize, 0, frame->height, planes, strides);
+        return rgb;
+    }
+
     void handleFrame(const AVFrame *decoded)
     {
         checkStop();
@@ -435,14 +449,7 @@ private:
         if (!pending.frame)
             Fail("out of memory");
         AVFrame *frame = pending.frame.get();
-        pending.rgb.create(frame->height, frame->width, CV_8UC3);
-        toRgb_.reset(sws_getCachedContext(toRgb_.release(), frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
-                                          frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr));
-        if (!toRgb_)
-            Fail("cannot convert the video's frames");
-        uint8_t *planes[1] = {pending.rgb.data};
-        const int strides[1] = {int(pending.rgb.step)};
-        sws_scale(toRgb_.get(), frame->data, frame->linesize, 0, frame->height, planes, strides);
+        pending.rgb = rgbOf(frame);
         pending.number = ++decodedFrames_;
         const int64_t timestamp = decoded->best_effort_timestamp;
         pending.seconds = timestamp == AV_NOPTS_VALUE ? 0 : (timestamp - startTime_) * av_q2d(stream_->time_base);
@@ -452,7 +459,7 @@ private:
         uprightWidth_ = upright.cols;
         uprightHeight_ = upright.rows;
         SearchedFrame searched;
-        searched.contentShift = motion_.add(upright);
+        pending.contentShift = motion_.add(upright);
         const SearchTurn searchTurn{pending.number - 1, searchTurn_};
         searched.faces = std::async(std::launch::async, [this, upright, searchTurn] { return findFaces_(upright, searchTurn); });
         searched.pending = std::move(pending);
@@ -467,15 +474,19 @@ private:
     {
         if (searchTurn_ <= 1)
             return;
-        std::vector<std::pair<std::int64_t, std::future<std::vector<FaceBox>>>> searches;
         const size_t count = std::min(pending_.size(), size_t(searchTurn_ - 1));
+        std::deque<std::pair<std::int64_t, std::future<std::vector<FaceBox>>>> searches;
         for (size_t i = pending_.size() - count; i < pending_.size(); ++i) {
-            const cv::Mat upright = TurnUpright(pending_[i].rgb, turn_);
+            const cv::Mat upright = TurnUpright(rgbOf(pending_[i].frame.get()), turn_);
             const SearchTurn whole{pending_[i].number - 1, 1};
             searches.emplace_back(whole.frame, std::async(std::launch::async, [this, upright, whole] { return findFaces_(upright, whole); }));
+            // No more at once than during the video: each search holds a network of its own.
+            if (searches.size() >= framesAtOnce_ || i + 1 == pending_.size())
+                while (!searches.empty()) {
+                    cover_->amend(searches.front().first, searches.front().second.get());
+                    searches.pop_front();
+                }
         }
-        for (auto &[frame, faces] : searches)
-            cover_->amend(frame, faces.get());
     }
 
     // The oldest frame under search, once its faces are found, goes to the temporal cover.
@@ -483,7 +494,10 @@ private:
     {
         SearchedFrame searched = std::move(searching_.front());
         searching_.pop_front();
-        cover_->add(searched.faces.get(), searched.contentShift);
+        cover_->add(searched.faces.get(), searched.pending.contentShift);
+        // While it waits for the frames after it, a frame is held once, as the encoder takes it
+        // (at 1080p the RGB copy is twice the size); a frame with faces to cover gets it again.
+        searched.pending.rgb.release();
         pending_.push_back(std::move(searched.pending));
         finishReadyFrames();
     }
@@ -521,6 +535,7 @@ private:
     {
         AVFrame *frame = pending.frame.get();
         if (!faces.empty()) {
+            pending.rgb = rgbOf(frame);
             std::vector<cv::Rect> changed;
             for (const FaceBox &upright : faces) {
                 const FaceBox box = BoxInStoredFrame(upright, turn_, frame->width, frame->height);
