@@ -7,6 +7,7 @@
 #include "processing/RunPrompts.h"
 #include "review/ReviewPane.h"
 #include "tests/support/MainWindowParts.h"
+#include "tests/support/Screenshot.h"
 #include "tests/video/VideoClips.h"
 
 #include <QComboBox>
@@ -22,13 +23,6 @@ using namespace videoclips;
 
 namespace {
 const QString Photo = QStringLiteral(MIRELON_SOURCE_DIR "/tests/review/fixtures/two-faces.jpg");
-
-void Screenshot(QWidget &window, const QString &name)
-{
-    if (qEnvironmentVariableIsSet("MIRELON_SCREENSHOT_DIR"))
-        window.grab().save(qEnvironmentVariable("MIRELON_SCREENSHOT_DIR") + QLatin1Char('/') + QGuiApplication::platformName()
-                           + QStringLiteral("-video-") + name + QStringLiteral(".png"));
-}
 } // namespace
 
 class TestVideoWindow : public QObject {
@@ -58,7 +52,7 @@ class TestVideoWindow : public QObject {
                 return;
             statuses << window.statusText();
             if (statuses.filter(QStringLiteral(" frame ")).size() == 1 && statuses.last().contains(QStringLiteral(" frame ")))
-                Screenshot(window, QStringLiteral("running-") + action.section(QLatin1Char(' '), 0, 0).toLower());
+                Screenshot(window, QStringLiteral("video-running-") + action.section(QLatin1Char(' '), 0, 0).toLower());
         });
         watcher.start();
         Part<QPushButton>(window, "convertButton")->click();
@@ -142,7 +136,7 @@ private slots:
         QVERIFY(pane->videoShown() && !pane->pictureShown());
         QCOMPARE(pane->accessibleDescription(), QStringLiteral("clip.mp4: ") + VideoReviewNote);
         QCOMPARE(EntryText(window, 0, ImageListModel::FacesColumn), QString());
-        Screenshot(window, "review");
+        Screenshot(window, QStringLiteral("video-review"));
 
         // Review Faces on the video does nothing it cannot; the next entry shows its picture.
         Command(window, "reviewFacesAction")->trigger();
