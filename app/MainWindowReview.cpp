@@ -3,6 +3,7 @@
 // with the entry.
 #include "app/MainWindow.h"
 
+#include "imagelist/FileExtensions.h"
 #include "imagelist/ImageListModel.h"
 #include "imagelist/ImageListView.h"
 #include "imagelist/ListEditing.h"
@@ -13,7 +14,13 @@
 
 namespace {
 constexpr int SearchedAhead = 3; // entries after the shown one searched before they are shown
+
+// A video's faces are found frame by frame during the run, not reviewed before it.
+bool NeedsSearch(const ImageListEntry &entry)
+{
+    return !entry.review.searched && !IsVideoFileName(entry.path);
 }
+} // namespace
 
 int MainWindow::shownRow() const
 {
@@ -38,7 +45,7 @@ void MainWindow::currentEntryChanged()
     } else {
         reviewPane_->updateReview(entry.review);
     }
-    if (!entry.review.searched)
+    if (NeedsSearch(entry))
         faceSearch_->search(entry.id, entry.path, true);
     searchAhead(row);
 }
@@ -47,7 +54,7 @@ void MainWindow::searchAhead(int row)
 {
     for (int next = row + 1; next <= row + SearchedAhead && next < imageModel_->count(); ++next) {
         const ImageListEntry &entry = imageModel_->entry(next);
-        if (!entry.review.searched)
+        if (NeedsSearch(entry))
             faceSearch_->search(entry.id, entry.path, false);
     }
 }

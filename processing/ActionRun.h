@@ -13,13 +13,17 @@ enum class Action { ExportFacePositions, MarkFacesInImage, BlurFacesInImage, Sav
 // "Blur Faces in Image", "Save Faces as Separate Images"); none for any other text.
 std::optional<Action> ActionNamed(const QString &text);
 
+// How long a face found in a video frame stays covered before and after it, in seconds.
+constexpr double DefaultVideoCoverSeconds = 0.2;
+constexpr double MaximumVideoCoverSeconds = 10;
+
 // Values fixed for a whole run.
 struct ActionRunValues {
     QString phpDir;      // working folder of every run; the interpreter is InterpreterFile(phpDir)
     QString libraryPath; // FaceDetector.php
     QString settingsDir; // holds each run's private folder of scripts (run-XXXXXX/temp.php), ending in "/"
     QString formatText;  // "PNG", "JPG", "WEBP" or "BMP"
-    double videoCoverSeconds = 0.2; // a face found in a video frame stays covered this long around it
+    double videoCoverSeconds = DefaultVideoCoverSeconds; // a face found in a video frame stays covered this long around it
 };
 
 // A path as the scripts and the interpreter must see it: a relative one is taken against this

@@ -26,11 +26,18 @@ QString VideoOutputExtension(Action action, const QString &video)
     return suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix;
 }
 
-double VideoCoverSecondsFrom(const QString &text)
+std::optional<double> ParseVideoCoverSeconds(const QString &text)
 {
     bool ok = false;
     const double seconds = text.trimmed().toDouble(&ok);
-    return ok && seconds >= 0 && seconds <= 10 ? seconds : 0.2;
+    if (!ok || !(seconds >= 0 && seconds <= MaximumVideoCoverSeconds)) // NaN fails both
+        return std::nullopt;
+    return seconds;
+}
+
+double VideoCoverSecondsFrom(const QString &text)
+{
+    return ParseVideoCoverSeconds(text).value_or(DefaultVideoCoverSeconds);
 }
 
 PreparedImage PreparedVideo(const QString &program, Action action, const QString &video, const QString &output,

@@ -1,5 +1,5 @@
 #pragma once
-#include "processing/ActionRun.h" // Action
+#include "processing/ActionRun.h" // Action, DefaultVideoCoverSeconds
 #include "processing/BatchRun.h"  // PreparedImage
 
 #include <QString>
@@ -25,10 +25,13 @@ QString VideoOutputExtension(Action action, const QString &video);
 // whole afterwards (Save Faces: the program refuses, nothing is expected), its passing name
 // removed whatever happens, and the time limit counting time without progress.
 PreparedImage PreparedVideo(const QString &program, Action action, const QString &video, const QString &output,
-                            const QString &workingDirectory, double coverSeconds = 0.2);
+                            const QString &workingDirectory, double coverSeconds = DefaultVideoCoverSeconds);
 
-// The temporal cover in seconds from the setting's text (VideoCoverSeconds): 0.2 unless the
-// text is a number from 0 to 10.
+// The temporal cover in seconds from its text: a number from 0 to MaximumVideoCoverSeconds,
+// else none.
+std::optional<double> ParseVideoCoverSeconds(const QString &text);
+// The temporal cover in seconds from the setting's text (VideoCoverSeconds): the default unless
+// the text is a valid number of seconds.
 double VideoCoverSecondsFrom(const QString &text);
 
 // The last whole "frame 120 of 3000" line in a piece of the program's output.

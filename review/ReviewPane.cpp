@@ -1,5 +1,7 @@
 #include "review/ReviewPane.h"
 
+#include "imagelist/FileExtensions.h"
+
 #include <QAccessible>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -95,7 +97,11 @@ void ReviewPane::showEntry(const QString &path, const FaceReview &review)
     review_ = review;
     selected_ = -1;
     dragging_ = false;
-    if (!samePicture) {
+    video_ = IsVideoFileName(path);
+    if (video_) { // not decoded here, and its review holds no boxes
+        picture_ = ShownPicture();
+        ++loadGeneration_;
+    } else if (!samePicture) {
         picture_ = ShownPicture();
         ++loadGeneration_;
         loading_.setProperty("generation", QVariant::fromValue(loadGeneration_));
@@ -119,6 +125,7 @@ void ReviewPane::updateReview(const FaceReview &review)
 void ReviewPane::clearEntry()
 {
     path_.clear();
+    video_ = false;
     review_ = FaceReview();
     picture_ = ShownPicture();
     turnPicture();
@@ -222,6 +229,8 @@ void ReviewPane::describe()
     QString text;
     if (path_.isEmpty()) {
         text = QStringLiteral("No image selected");
+    } else if (video_) {
+        text = VideoReviewNote;
     } else if (!picture_.error.isEmpty()) {
         text = picture_.error;
     } else if (!review_.searched) {
@@ -343,7 +352,10 @@ void ReviewPane::paintEvent(QPaintEvent *)
     const QRectF area = pictureArea();
     if (area.isEmpty()) {
         painter.setPen(palette().color(QPalette::BrightText));
-        const QString text = path_.isEmpty() ? QString() : (!picture_.error.isEmpty() ? picture_.error : QStringLiteral("Loading..."));
+        const QString text = path_.isEmpty()             ? QString()
+                             : video_                    ? VideoReviewNote
+                             : !picture_.error.isEmpty() ? picture_.error
+                                                         : QStringLiteral("Loading...");
         painter.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, text);
         return;
     }

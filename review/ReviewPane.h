@@ -23,11 +23,15 @@ QImage TurnedUpright(const QImage &stored, int orientation);
 // The size of a picture of size `stored` once turned upright by `orientation`.
 QSize UprightSize(QSize stored, int orientation);
 
+// What the pane says for a video: its faces are not reviewed before the run.
+inline const QString VideoReviewNote = QStringLiteral("A video: its faces are found frame by frame during the run.");
+
 // The review pane: the selected entry's picture upright, scaled to fit, with its face boxes.
 // The user selects a box by clicking it (Tab and Shift+Tab step through them), drops it with
 // Delete (it stays, crossed out) and restores it with Insert, and draws a new box by dragging
 // on the picture. Page Down and Page Up ask for the next and previous entry. The picture is
-// decoded in the background; only the shown entry's picture is held.
+// decoded in the background; only the shown entry's picture is held. A video is not shown: the
+// pane says that its faces are found during the run.
 class ReviewPane : public QWidget {
     Q_OBJECT
 
@@ -43,6 +47,7 @@ public:
     QString shownPath() const { return path_; }
     const FaceReview &review() const { return review_; }
     bool pictureShown() const { return !picture_.image.isNull(); }
+    bool videoShown() const { return video_; }
     // The picture as drawn (turned by the review's orientation) and the frame its boxes refer to.
     QImage shownImage() const { return upright_; }
     QSize uprightSize() const { return UprightSize(picture_.storedSize, review_.orientation); }
@@ -84,6 +89,7 @@ private:
     QFutureWatcher<ShownPicture> loading_;
     quint64 loadGeneration_ = 0;
     int selected_ = -1;
+    bool video_ = false;
     bool readOnly_ = false;
     bool dragging_ = false;
     QPointF dragFrom_;

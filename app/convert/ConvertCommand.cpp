@@ -86,7 +86,8 @@ PreparedImage ConvertCommand::prepare(qsizetype index, const QString &picture)
     if (IsVideoFile(picture)) {
         isVideo_[size_t(index)] = true;
         const QString output = WithTrailingSlash(staging) + QStringLiteral("output") + VideoOutputExtension(options_.action, picture);
-        return PreparedVideo(VideoProgramFile(ExecutableFolder()), options_.action, picture, output, phpDir_);
+        return PreparedVideo(VideoProgramFile(ExecutableFolder()), options_.action, picture, output, phpDir_,
+                             options_.coverSeconds);
     }
     const QString script = WithTrailingSlash(staging) + QStringLiteral("script.php");
     WriteScriptFile(script, EncodeScript(StagedScript(options_.action, libraryPath_, picture, options_.format, staging)));

@@ -1,5 +1,7 @@
 #include "app/convert/ConvertOptions.h"
 
+#include "processing/VideoStep.h"
+
 #include <QCommandLineParser>
 
 #include <algorithm>
@@ -58,13 +60,14 @@ ConvertOptions ParseConvertArguments(const QStringList &arguments, int cores)
     const QCommandLineOption destination = withValue(QStringLiteral("d"), QStringLiteral("destination"), QStringLiteral("DIR"));
     const QCommandLineOption jobs = withValue(QStringLiteral("j"), QStringLiteral("jobs"), QStringLiteral("N"));
     const QCommandLineOption timeLimit = withValue(QStringLiteral("t"), QStringLiteral("time-limit"), QStringLiteral("SECONDS"));
+    const QCommandLineOption cover = withValue(QStringLiteral("c"), QStringLiteral("cover-seconds"), QStringLiteral("SECONDS"));
     const QCommandLineOption filesFrom = withValue(QString(), QStringLiteral("files-from"), QStringLiteral("FILE"));
     const QCommandLineOption null(QStringList{QStringLiteral("0"), QStringLiteral("null")});
     const QCommandLineOption quiet(QStringList{QStringLiteral("q"), QStringLiteral("quiet")});
     const QCommandLineOption verbose(QStringList{QStringLiteral("v"), QStringLiteral("verbose")});
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("V"), QStringLiteral("version")});
-    parser.addOptions({action, format, destination, jobs, timeLimit, filesFrom, null, quiet, verbose, help, version});
+    parser.addOptions({action, format, destination, jobs, timeLimit, cover, filesFrom, null, quiet, verbose, help, version});
     // The parser takes the first argument for the program's name.
     if (!parser.parse(QStringList{QStringLiteral("mirelon-convert")} + arguments))
         throw UsageError(usageText(parser));
@@ -75,7 +78,7 @@ ConvertOptions ParseConvertArguments(const QStringList &arguments, int cores)
         options.version = !options.help;
         return options;
     }
-    for (const QCommandLineOption &single : {action, format, destination, jobs, timeLimit})
+    for (const QCommandLineOption &single : {action, format, destination, jobs, timeLimit, cover})
         if (parser.values(single).size() > 1)
             throw UsageError(QStringLiteral("--%1 is given more than once").arg(single.names().constLast()));
 
@@ -101,6 +104,13 @@ ConvertOptions ParseConvertArguments(const QStringList &arguments, int cores)
                                       : std::clamp(cores, 1, MaximumJobs);
     if (parser.isSet(timeLimit))
         options.timeLimitSeconds = wholeNumber(QStringLiteral("time-limit"), parser.value(timeLimit), 1, 7 * 24 * 3600);
+    if (parser.isSet(cover)) {
+        const std::optional<double> seconds = ParseVideoCoverSeconds(parser.value(cover));
+        if (!seconds)
+            throw UsageError(QStringLiteral("--cover-seconds takes seconds from 0 to %1, not \"%2\"")
+                                 .arg(MaximumVideoCoverSeconds).arg(parser.value(cover)));
+        options.coverSeconds = *seconds;
+    }
     options.paths = parser.positionalArguments();
     options.filesFrom = parser.values(filesFrom);
     if (options.filesFrom.contains(QString()))
@@ -121,16 +131,21 @@ QString ConvertUsage()
         "Usage: mirelon-convert [OPTION]... -d DIR PATH...\n"
         "       mirelon-convert [OPTION]... -d DIR --files-from FILE\n"
         "       find ... -print0 | mirelon-convert [OPTION]... -0 -d DIR -\n"
-        "Finds the faces in each picture and writes the result into DIR, named after the picture.\n"
-        "A PATH is a picture or a folder (its pictures: bmp, gif, png, tif, tiff, jpg, jpeg, heic,\n"
-        "heif, avif); \"-\" reads a list of PATHs from standard input, one a line.\n"
+        "Finds the faces in each picture and video and writes the result into DIR, named after it.\n"
+        "A PATH is a picture, a video or a folder (its pictures: bmp, gif, png, tif, tiff, jpg, jpeg,\n"
+        "heic, heif, avif; its videos: mp4, m4v, mov, mkv, webm, avi); \"-\" reads a list of PATHs\n"
+        "from standard input, one a line. A video keeps its extension (export: .txt).\n"
         "\n"
         "  -a, --action ACTION       export (face positions as text), mark, blur or save (each\n"
         "                            face as a picture of its own); default mark\n"
-        "  -f, --format FORMAT       png, jpg, webp or bmp; default png\n"
+        "  -f, --format FORMAT       png, jpg, webp or bmp, for pictures; default png\n"
         "  -d, --destination DIR     the output folder, created when missing\n"
         "  -j, --jobs N              pictures at a time; default the number of cores\n"
-        "  -t, --time-limit SECONDS  a picture taking longer fails; default 600\n"
+        "  -t, --time-limit SECONDS  a picture taking longer fails (a video: longer without a\n"
+        "                            frame done); default 600\n"
+        "  -c, --cover-seconds SECONDS\n"
+        "                            a face found in a video frame stays covered this long\n"
+        "                            before and after it, 0 to 10; default 0.2\n"
         "      --files-from FILE     also convert the PATHs listed in FILE, one a line\n"
         "  -0, --null                lists in and out are separated by NUL bytes, not newlines\n"
         "  -q, --quiet               no progress on standard error, only failures\n"

@@ -1,5 +1,5 @@
 #pragma once
-#include "processing/ActionRun.h" // Action
+#include "processing/ActionRun.h" // Action, DefaultVideoCoverSeconds
 
 #include <QString>
 #include <QStringList>
@@ -14,6 +14,7 @@ struct ConvertOptions {
     QString destination;
     int jobs = 1;
     int timeLimitSeconds = 600;
+    double coverSeconds = DefaultVideoCoverSeconds; // a face found in a video frame stays covered this long around it
     QStringList paths;     // as given, "-" included
     QStringList filesFrom; // --files-from FILE, in order; "-" is standard input
     bool nulSeparated = false; // -0: lists in and out are separated by NUL bytes, not newlines

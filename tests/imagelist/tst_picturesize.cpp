@@ -2,6 +2,7 @@
 #include "imagelist/PictureSize.h"
 #include "platform/Errors.h"
 #include "platform/FileDescriptor.h"
+#include "tests/video/VideoClips.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -331,6 +332,43 @@ private slots:
             QFAIL("no error");
         } catch (const MirelonError &error) {
             QCOMPARE(error.message(), message);
+        }
+    }
+
+    // A video is listed with its frame size as it plays: a phone clip stored sideways with a
+    // rotation tag shows upright. Anything else under a video's name is refused.
+    void videoSizes_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("size"); // invalid: refused
+        QTest::newRow("mp4") << "clip.mp4" << QSize(256, 192);
+        QTest::newRow("mkv") << "clip.MKV" << QSize(256, 192);
+        QTest::newRow("stored sideways, rotation tag") << "phone.mov" << QSize(256, 192);
+        QTest::newRow("stored sideways, no tag") << "sideways.mp4" << QSize(192, 256);
+        QTest::newRow("a picture named .mp4") << "photo.mp4" << QSize();
+        QTest::newRow("MP4 cut inside its header") << "cut.mp4" << QSize();
+    }
+    void videoSizes()
+    {
+        using namespace videoclips;
+        QFETCH(QString, name);
+        QFETCH(QSize, size);
+        const QString clip = dir.filePath(QStringLiteral("clip.mp4")), sideways = dir.filePath(QStringLiteral("sideways.mp4"));
+        if (!QFile::exists(sideways)) {
+            QVERIFY(MakePanningClip(clip, 0.4, {"-c:v", "libx264", "-c:a", "aac"}));
+            QVERIFY(Run("ffmpeg", {"-loglevel", "error", "-i", clip, "-vf", "transpose=clock", "-c:v", "libx264", "-c:a", "copy", sideways}));
+            QVERIFY(Run("ffmpeg", {"-loglevel", "error", "-i", clip, "-c", "copy", dir.filePath(QStringLiteral("clip.MKV"))}));
+            QVERIFY(Run("ffmpeg", {"-loglevel", "error", "-i", sideways, "-c", "copy", "-metadata:s:v", "rotate=90", dir.filePath(QStringLiteral("phone.mov"))}));
+            WriteBytes(dir.filePath(QStringLiteral("photo.mp4")), EncodedPicture("jpeg", {64, 48}));
+            QFile whole(clip);
+            QVERIFY(whole.open(QIODevice::ReadOnly));
+            WriteBytes(dir.filePath(QStringLiteral("cut.mp4")), whole.read(24));
+        }
+        try {
+            QCOMPARE(ReadPictureSize(dir.filePath(name)), size);
+        } catch (const MirelonError &error) {
+            QVERIFY2(!size.isValid(), qPrintable(error.message()));
+            QCOMPARE(error.message(), QStringLiteral("Not a video Mirelon reads (MP4, MOV, MKV, WebM or AVI), or a damaged one"));
         }
     }
 };

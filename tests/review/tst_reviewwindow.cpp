@@ -6,6 +6,7 @@
 #include "processing/RunPrompts.h"
 #include "review/ReviewPane.h"
 #include "tests/support/MainWindowParts.h"
+#include "tests/support/Screenshot.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -62,12 +63,6 @@ QPoint PanePoint(const ReviewPane &pane, QSize picture, QPointF point)
         .toPoint();
 }
 
-void Screenshot(QWidget &window, const QString &name)
-{
-    if (qEnvironmentVariableIsSet("MIRELON_SCREENSHOT_DIR"))
-        window.grab().save(qEnvironmentVariable("MIRELON_SCREENSHOT_DIR") + QLatin1Char('/') + QGuiApplication::platformName()
-                           + QLatin1Char('-') + name + QStringLiteral(".png"));
-}
 } // namespace
 
 class TestReviewWindow : public QObject {

@@ -400,6 +400,7 @@ private slots:
         QTest::newRow("missing destination") << QStringList{TwoFaces} << "missing destination";
         QTest::newRow("no paths") << QStringList{"--destination", "o"} << "no pictures";
         QTest::newRow("unknown short option") << QStringList{"-x", "-d", "o", TwoFaces} << "unknown option \"-x\"";
+        QTest::newRow("cover out of range") << QStringList{"-c", "11", "-d", "o", TwoFaces} << "--cover-seconds takes seconds from 0 to 10";
     }
     void badUsage()
     {

@@ -16,7 +16,26 @@ private slots:
         QCOMPARE(options.destination, QString("out"));
         QCOMPARE(options.jobs, 4);
         QCOMPARE(options.timeLimitSeconds, 600);
+        QCOMPARE(options.coverSeconds, 0.2);
         QCOMPARE(options.paths, QStringList{"a.jpg"});
+    }
+
+    // The temporal cover of videos: seconds from 0 to 10, as the window's setting takes them.
+    void coverSeconds_data()
+    {
+        QTest::addColumn<QStringList>("option");
+        QTest::addColumn<double>("seconds");
+        QTest::newRow("none") << QStringList{"-c", "0"} << 0.0;
+        QTest::newRow("fraction") << QStringList{"--cover-seconds", "0.5"} << 0.5;
+        QTest::newRow("longest") << QStringList{"--cover-seconds=10"} << 10.0;
+        QTest::newRow("joined short") << QStringList{"-qc1.25"} << 1.25;
+        QTest::newRow("exponent") << QStringList{"-c", "3e-1"} << 0.3;
+    }
+    void coverSeconds()
+    {
+        QFETCH(QStringList, option);
+        QFETCH(double, seconds);
+        QCOMPARE(ParseConvertArguments(option + QStringList{"-d", "o", "clip.mp4"}, 1).coverSeconds, seconds);
     }
 
     void everyOption()
@@ -142,6 +161,15 @@ private slots:
         QTest::newRow("empty list name") << (QStringList{"--files-from", ""} + tail) << "--files-from";
         QTest::newRow("option without value") << QStringList{"p.jpg", "--destination"} << "destination";
         QTest::newRow("given twice") << (QStringList{"--format", "png", "-f", "jpg"} + tail) << "--format is given more than once";
+        const QString cover = "--cover-seconds takes seconds from 0 to 10, not";
+        QTest::newRow("cover negative") << (QStringList{"-c", "-0.1"} + tail) << cover + " \"-0.1\"";
+        QTest::newRow("cover too long") << (QStringList{"--cover-seconds", "10.5"} + tail) << cover;
+        QTest::newRow("cover with unit") << (QStringList{"--cover-seconds", "2s"} + tail) << cover;
+        QTest::newRow("cover comma") << (QStringList{"--cover-seconds", "0,5"} + tail) << cover;
+        QTest::newRow("cover not a number") << (QStringList{"--cover-seconds", "nan"} + tail) << cover;
+        QTest::newRow("cover infinite") << (QStringList{"--cover-seconds", "inf"} + tail) << cover;
+        QTest::newRow("cover empty") << (QStringList{"--cover-seconds="} + tail) << cover;
+        QTest::newRow("cover twice") << (QStringList{"-c", "1", "-c", "1"} + tail) << "--cover-seconds is given more than once";
     }
     void badUsage()
     {

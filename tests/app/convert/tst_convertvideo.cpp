@@ -1,11 +1,13 @@
 // mirelon-convert with videos: found by content, named after the video with its own extension,
-// --format for pictures only, frames as progress, Save Faces refused, a damaged video failing
-// alone, and SIGTERM mid-video leaving nothing behind.
+// --format for pictures only, frames as progress, the temporal cover's seconds, Save Faces
+// refused, a damaged video failing alone, and SIGTERM mid-video leaving nothing behind.
 #include "tests/video/VideoClips.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -78,6 +80,42 @@ private slots:
         else
             QVERIFY(QFile(out + "/" + output).size() > 0);
         QCOMPARE(FolderEntries(temporary), QStringList());
+    }
+
+    // A clip showing the faces for 1 s, then black for 1 s: the faces found in the last frames
+    // before the black stay covered into it for as long as --cover-seconds says.
+    void coverSecondsReachTheVideo_data()
+    {
+        QTest::addColumn<QString>("seconds");
+        QTest::addColumn<int>("lastFrameFrom");
+        QTest::addColumn<int>("lastFrameTo");
+        QTest::newRow("none") << "0" << 20 << 25;
+        QTest::newRow("default") << "" << 26 << 30;
+        QTest::newRow("one second") << "1" << 45 << 50;
+    }
+    void coverSecondsReachTheVideo()
+    {
+        QFETCH(QString, seconds);
+        QFETCH(int, lastFrameFrom);
+        QFETCH(int, lastFrameTo);
+        const QString cut = dir.filePath("cut.mp4"), out = dir.filePath("out-cover-" + seconds), temporary = dir.filePath("tmp-cover");
+        QVERIFY(QDir().mkpath(temporary));
+        if (!QFileInfo::exists(cut))
+            QVERIFY(Run("ffmpeg", {"-hide_banner", "-loglevel", "error", "-loop", "1", "-i", FacesPicture, "-vf",
+                                   "scale=256:-2,crop=256:192,drawbox=color=black:t=fill:enable='gte(t,1)'", "-t", "2", "-r", "25",
+                                   "-c:v", "libx264", "-pix_fmt", "yuv420p", cut}));
+        QStringList arguments{"--action", "export", "--destination", out, cut};
+        if (!seconds.isEmpty())
+            arguments = QStringList{"--cover-seconds", seconds} + arguments;
+        const Result result = Convert(arguments, temporary);
+        QCOMPARE(result.exitCode, 0);
+        QFile text(out + "/cut.txt");
+        QVERIFY(text.open(QIODevice::ReadOnly));
+        int lastFrame = 0;
+        static const QRegularExpression frame("^frame: (\\d+),", QRegularExpression::MultilineOption);
+        for (QRegularExpressionMatchIterator it = frame.globalMatch(QString::fromUtf8(text.readAll())); it.hasNext();)
+            lastFrame = std::max(lastFrame, it.next().captured(1).toInt());
+        QVERIFY2(lastFrame >= lastFrameFrom && lastFrame <= lastFrameTo, qPrintable(QString::number(lastFrame)));
     }
 
     // Save Faces and a damaged video fail with one line each; the picture after them is done.
