@@ -20,6 +20,21 @@ int SteadyBlockSize(int block)
     return int(std::lround(step));
 }
 
+// The Gaussian softening. Large faces get large sigmas, and a Gaussian's cost grows with its
+// width: above a few pixels, three passes of a box filter (whose cost does not) give the same
+// bell within a few percent of the sigma.
+void Soften(cv::Mat &region, double sigma)
+{
+    if (sigma <= 3) {
+        cv::GaussianBlur(region, region, cv::Size(0, 0), sigma, sigma, cv::BORDER_REPLICATE);
+        return;
+    }
+    // Three boxes of odd width w add up to a variance of 3 (w * w - 1) / 12.
+    const int width = 2 * int(std::lround((std::sqrt(4 * sigma * sigma + 1) - 1) / 2)) + 1;
+    for (int pass = 0; pass < 3; ++pass)
+        cv::blur(region, region, cv::Size(width, width), cv::Point(-1, -1), cv::BORDER_REPLICATE);
+}
+
 } // namespace
 
 // The pictures' cover rule (scripts/FaceCoverRule.h) in OpenCV: the area grown by the margin,
@@ -45,7 +60,7 @@ cv::Rect CoverFace(cv::Mat &frame, const FaceBox &box)
             const cv::Rect cell = cv::Rect(x, y, block, block) & cv::Rect(0, 0, region.cols, region.rows);
             region(cell).setTo(cv::Scalar(region.at<cv::Vec3b>(y, x)));
         }
-    cv::GaussianBlur(region, region, cv::Size(0, 0), sigma, sigma, cv::BORDER_REPLICATE);
+    Soften(region, sigma);
     return changed;
 }
 

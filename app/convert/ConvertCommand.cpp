@@ -9,6 +9,8 @@
 #include "processing/TimeLeft.h"
 #include "processing/VideoStep.h"
 #include "scripts/ShellQuote.h"
+
+#include <algorithm>
 #include "scripts/ScriptFrame.h"
 
 #include <QCoreApplication>
@@ -52,6 +54,10 @@ bool ConvertCommand::start()
     }
     BatchOptions batch;
     batch.maxJobs = options_.jobs;
+    // A video uses every core by itself and holds a few hundred megabytes: a run that holds one
+    // goes one file at a time, as the window's does.
+    if (batch.maxJobs > 1 && std::any_of(pictures_.begin(), pictures_.end(), [](const QString &path) { return IsVideoFile(path); }))
+        batch.maxJobs = 1;
     batch.timeLimit = std::chrono::seconds(options_.timeLimitSeconds);
     run_ = new BatchRun(pictures_, [this](qsizetype index, const QString &picture, int) { return prepare(index, picture); },
                         batch, this);
