@@ -56,8 +56,8 @@ print(f"faces found again in the output (every frame searched whole, IoU above 0
 PY
 }
 
-for spec in "street 1280 720 4" "crowd 1280 720 10" "crowd 1920 1080 10" "crowd 1920 1080 $long"; do
-  set -- $spec
+for row in "street 1280 720 4" "crowd 1280 720 10" "crowd 1920 1080 10" "crowd 1920 1080 $long"; do
+  set -- $row
   clip="$work/$1-$3p-$4s.mp4"
   if [ "$1" = street ]; then make_street "$clip"; else make_clip "$2" "$3" "$4" "$clip"; fi
   frames=$(( $4 * 25 ))
