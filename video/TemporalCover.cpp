@@ -4,6 +4,18 @@
 #include <cstdlib>
 
 namespace mirelon::video {
+namespace {
+
+// A box joins the faces unless one of them is the same face already.
+void AddUnlessKnown(std::vector<FaceBox> &faces, const FaceBox &box)
+{
+    for (const FaceBox &kept : faces)
+        if (IoU(kept, box) > TemporalCover::SameFaceIoU)
+            return;
+    faces.push_back(box);
+}
+
+} // namespace
 
 TemporalCover::TemporalCover(int reach) : reach_(std::max(0, reach)) {}
 
@@ -18,13 +30,8 @@ void TemporalCover::amend(std::int64_t frame, const std::vector<FaceBox> &more)
     if (frame < taken_ || frame < firstHeld_ || frame >= added_)
         return;
     std::vector<FaceBox> &faces = found_[size_t(frame - firstHeld_)].faces;
-    for (const FaceBox &box : more) {
-        bool known = false;
-        for (const FaceBox &kept : faces)
-            known = known || IoU(kept, box) > SameFaceIoU;
-        if (!known)
-            faces.push_back(box);
-    }
+    for (const FaceBox &box : more)
+        AddUnlessKnown(faces, box);
 }
 
 std::optional<std::vector<FaceBox>> TemporalCover::take()
@@ -39,12 +46,6 @@ std::optional<std::vector<FaceBox>> TemporalCover::take()
     };
     const cv::Point2d here = foundIn(frame)->shift;
     std::vector<FaceBox> cover;
-    const auto addUnlessKnown = [&cover](const FaceBox &box) {
-        for (const FaceBox &kept : cover)
-            if (IoU(kept, box) > SameFaceIoU)
-                return;
-        cover.push_back(box);
-    };
     // Nearest frames first: 0, -1, +1, -2, +2, ...
     for (int distance = 0; distance <= reach_; ++distance) {
         for (const int sign : {-1, 1}) {
@@ -57,10 +58,10 @@ std::optional<std::vector<FaceBox>> TemporalCover::take()
             const int dx = int(std::lround(move.x)), dy = int(std::lround(move.y));
             for (const FaceBox &box : other->faces) {
                 const FaceBox moved{box.x + dx, box.y + dy, box.width, box.height};
-                addUnlessKnown(moved);
+                AddUnlessKnown(cover, moved);
                 // Where it was found too, unless the move is small against the face.
                 if (4 * std::max(std::abs(dx), std::abs(dy)) > std::min(box.width, box.height))
-                    addUnlessKnown(box);
+                    AddUnlessKnown(cover, box);
             }
         }
     }

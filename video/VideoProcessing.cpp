@@ -460,12 +460,17 @@ private:
         uprightHeight_ = upright.rows;
         SearchedFrame searched;
         pending.contentShift = motion_.add(upright);
-        const SearchTurn searchTurn{pending.number - 1, searchTurn_};
-        searched.faces = std::async(std::launch::async, [this, upright, searchTurn] { return findFaces_(upright, searchTurn); });
+        searched.faces = startSearch(upright, {pending.number - 1, searchTurn_});
         searched.pending = std::move(pending);
         searching_.push_back(std::move(searched));
         if (searching_.size() >= framesAtOnce_)
             takeSearched();
+    }
+
+    // A frame's search on a thread of its own; the frame's pixels stay with it until it ends.
+    std::future<std::vector<FaceBox>> startSearch(const cv::Mat &upright, const SearchTurn &turn)
+    {
+        return std::async(std::launch::async, [this, upright, turn] { return findFaces_(upright, turn); });
     }
 
     // The last frames have no later ones to bridge the turns to the next search of their parts
@@ -477,9 +482,8 @@ private:
         const size_t count = std::min(pending_.size(), size_t(searchTurn_ - 1));
         std::deque<std::pair<std::int64_t, std::future<std::vector<FaceBox>>>> searches;
         for (size_t i = pending_.size() - count; i < pending_.size(); ++i) {
-            const cv::Mat upright = TurnUpright(rgbOf(pending_[i].frame.get()), turn_);
-            const SearchTurn whole{pending_[i].number - 1, 1};
-            searches.emplace_back(whole.frame, std::async(std::launch::async, [this, upright, whole] { return findFaces_(upright, whole); }));
+            const std::int64_t frame = pending_[i].number - 1;
+            searches.emplace_back(frame, startSearch(TurnUpright(rgbOf(pending_[i].frame.get()), turn_), {frame, 1}));
             // No more at once than during the video: each search holds a network of its own.
             if (searches.size() >= framesAtOnce_ || i + 1 == pending_.size())
                 while (!searches.empty()) {

@@ -54,9 +54,12 @@ bool ConvertCommand::start()
     }
     BatchOptions batch;
     batch.maxJobs = options_.jobs;
-    // A video uses every core by itself and holds a few hundred megabytes: a run that holds one
-    // goes one file at a time, as the window's does.
-    if (batch.maxJobs > 1 && std::any_of(pictures_.begin(), pictures_.end(), [](const QString &path) { return IsVideoFile(path); }))
+    // Which files are videos, by their content, read once. A video uses every core by itself and
+    // holds a few hundred megabytes: a run that holds one goes one file at a time, as the
+    // window's does.
+    for (qsizetype i = 0; i < pictures_.size(); ++i)
+        isVideo_[size_t(i)] = IsVideoFile(pictures_[i]);
+    if (std::find(isVideo_.begin(), isVideo_.end(), true) != isVideo_.end())
         batch.maxJobs = 1;
     batch.timeLimit = std::chrono::seconds(options_.timeLimitSeconds);
     run_ = new BatchRun(pictures_, [this](qsizetype index, const QString &picture, int) { return prepare(index, picture); },
@@ -89,8 +92,7 @@ PreparedImage ConvertCommand::prepare(qsizetype index, const QString &picture)
     const QString staging = stagingFolder(int(index));
     if (!QDir().mkpath(staging))
         throw MirelonError(QStringLiteral("Cannot create the folder \"%1\"").arg(staging));
-    if (IsVideoFile(picture)) {
-        isVideo_[size_t(index)] = true;
+    if (isVideo_[size_t(index)]) {
         const QString output = WithTrailingSlash(staging) + QStringLiteral("output") + VideoOutputExtension(options_.action, picture);
         return PreparedVideo(VideoProgramFile(ExecutableFolder()), options_.action, picture, output, phpDir_,
                              options_.coverSeconds);

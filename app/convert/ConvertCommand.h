@@ -47,7 +47,7 @@ private:
     ConvertReport report_;
     StopSignals signals_;
     BatchRun *run_ = nullptr;
-    std::vector<bool> isVideo_; // known at the file's turn, by its content
+    std::vector<bool> isVideo_; // by the file's content, read when the run starts
     InOrderPublisher publisher_;
     qsizetype lastPrepared_ = -1; // the picture a failed prepare step was for
     int done_ = 0;

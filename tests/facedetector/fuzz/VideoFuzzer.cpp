@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     VideoSettings settings;
     settings.action = VideoAction::Blur;
     try {
-        ProcessVideo(input, output, settings, [](const cv::Mat &frame) { return std::vector<FaceBox>{{frame.cols / 4, frame.rows / 4, frame.cols / 2, frame.rows / 2}}; }, {});
+        ProcessVideo(input, output, settings, [](const cv::Mat &frame, const SearchTurn &) { return std::vector<FaceBox>{{frame.cols / 4, frame.rows / 4, frame.cols / 2, frame.rows / 2}}; }, {});
     } catch (const VideoError &) {
     }
     std::remove(output.c_str());
